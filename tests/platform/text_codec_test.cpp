@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/text_codec.h"
+
+namespace {
+
+using platform::code_page;
+
+// Sets the locale variables for one test and puts the old values back.
+class locale_override {
+public:
+    explicit locale_override(const char* lc_all) {
+        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            const char* value = std::getenv(name);
+            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+            ::unsetenv(name);
+        }
+        if (lc_all != nullptr) ::setenv("LC_ALL", lc_all, 1);
+    }
+    ~locale_override() {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+std::u16string decode(code_page page, const std::string& bytes) {
+    std::u16string out;
+    EXPECT_TRUE(platform::bytes_to_utf16(page, bytes, out));
+    return out;
+}
+
+std::string encode(code_page page, const std::u16string& text) {
+    std::string out;
+    EXPECT_TRUE(platform::utf16_to_bytes(page, text, out));
+    return out;
+}
+
+TEST(Utf8Codec, JapaneseRoundTrip) {
+    const std::string bytes = "\xE3\x81\x8D\xE3\x82\x87\xE3\x81\x86 \xF0\x9F\x98\x80";  // きょう 😀
+    const std::u16string text = u"きょう \U0001F600";
+    EXPECT_EQ(decode(code_page::utf8, bytes), text);
+    EXPECT_EQ(encode(code_page::utf8, text), bytes);
+}
+
+TEST(Utf8Codec, InvalidSequencesBecomeReplacementCharacters) {
+    EXPECT_EQ(decode(code_page::utf8, "a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(decode(code_page::utf8, "\xE3\x81"), u"\uFFFD");  // truncated sequence
+    EXPECT_EQ(decode(code_page::utf8, "\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong slash
+}
+
+TEST(Utf8Codec, LoneSurrogatesBecomeReplacementCharacters) {
+    const std::u16string high_alone = {u'x', char16_t(0xD800), u'y'};
+    const std::u16string low_alone = {char16_t(0xDC00)};
+    EXPECT_EQ(encode(code_page::utf8, high_alone), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(encode(code_page::utf8, low_alone), "\xEF\xBF\xBD");
+}
+
+TEST(Utf8Codec, EmbeddedNulIsConvertedLikeAnyCharacter) {
+    const std::string bytes("a\0b", 3);
+    EXPECT_EQ(decode(code_page::utf8, bytes), std::u16string(u"a\0b", 3));
+}
+
+TEST(AnsiCodec, CAndPosixLocalesCountAsUtf8) {
+    for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr)}) {
+        locale_override locale(name);
+        EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
+        EXPECT_EQ(decode(code_page::ansi, "\xE6\x97\xA5"), u"日");
+        EXPECT_EQ(encode(code_page::ansi, u"日"), "\xE6\x97\xA5");
+    }
+}
+
+TEST(AnsiCodec, Utf8LocaleIsUtf8) {
+    locale_override locale("C.UTF-8");
+    EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
+    EXPECT_EQ(encode(code_page::ansi, u"日本語"), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+}
+
+TEST(AnsiCodec, LegacyLocaleUsesItsCodesetEvenWhenNotInstalled) {
+    locale_override locale("ja_JP.eucJP");
+    EXPECT_EQ(encode(code_page::ansi, u"日本語"), "\xC6\xFC\xCB\xDC\xB8\xEC");
+    EXPECT_EQ(decode(code_page::ansi, "\xC6\xFC\xCB\xDC\xB8\xEC"), u"日本語");
+}
+
+TEST(AnsiCodec, UnmappableCharactersBecomeQuestionMarks) {
+    locale_override locale("ja_JP.eucJP");
+    EXPECT_EQ(encode(code_page::ansi, u"a\U0001F600b"), "a?b");
+}
+
+TEST(UpperCase, SimpleMappingPerCodeUnit) {
+    EXPECT_EQ(platform::to_upper_code_unit(u'a'), u'A');
+    EXPECT_EQ(platform::to_upper_code_unit(u'ä'), u'Ä');
+    EXPECT_EQ(platform::to_upper_code_unit(u'ｂ'), u'Ｂ');  // full-width
+    EXPECT_EQ(platform::to_upper_code_unit(u'ß'), u'ß');    // no one-unit upper case
+    EXPECT_EQ(platform::to_upper_code_unit(char16_t(0xD801)), char16_t(0xD801));
+    EXPECT_EQ(platform::to_upper_code_unit(u'あ'), u'あ');
+}
+
+}  // namespace
