@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "engine/run_script.h"
@@ -93,6 +94,19 @@ TEST_F(run_script_test, unwritable_bridge_file_sets_the_temporary_file_message) 
     EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
     EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] " + data.data_folder +
                                 u" への一時ファイル生成に失敗しました");
+}
+
+TEST_F(run_script_test, timer_fault_sets_the_temporary_file_message_and_cleans_up) {
+    auto data = shell_plugin("sleep 30");
+    runner_settings settings;
+    auto reading = std::make_shared<std::int64_t>(1000);
+    settings.clock = [reading] { return (*reading)--; };  // runs backwards
+    data.standard_output = "earlier";
+    EXPECT_EQ(run_script(u"run_process", {}, data, true, settings), "");
+    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] " + data.data_folder +
+                                u" への一時ファイル生成に失敗しました");
+    EXPECT_EQ(data.standard_output, "earlier");
+    EXPECT_EQ(files_in_data_folder(), 0u);
 }
 
 TEST_F(run_script_test, missing_plugin_file_returns_empty_and_changes_nothing) {
