@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <memory>
 
 #include <fcntl.h>
@@ -159,8 +160,9 @@ enum class read_outcome { drained, more, closed };
 // the sink.
 read_outcome read_available(int fd, std::string& sink, size_t budget) {
     while (budget > 0) {
+        // Nothing announced: a small read tells end of file from an empty pipe.
         int waiting = 0;
-        if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting <= 0) waiting = 1 << 16;
+        if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting <= 0) waiting = 4096;
         const size_t wanted = std::min(budget, static_cast<size_t>(waiting));
         make_room(sink, wanted + 1);  // + a terminator the caller may add
         const size_t old_size = sink.size();
