@@ -270,7 +270,13 @@ void append_value_line(std::u16string& out, const registry_value& value) {
 
 std::u16string registry_fold_case(std::u16string_view text) {
     std::u16string folded(text);
-    for (char16_t& unit : folded) unit = to_upper_code_unit(unit);
+    for (char16_t& unit : folded) {
+        if (unit < 0x80) {
+            if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+        } else {
+            unit = to_upper_code_unit(unit);
+        }
+    }
     return folded;
 }
 
@@ -373,7 +379,7 @@ const registry_value* registry_hive::find_value(std::u16string_view key,
     if (found == nullptr) return nullptr;
     const std::u16string folded = registry_fold_case(name);
     for (const line& entry : found->lines)
-        if (!entry.is_comment && registry_fold_case(entry.value.name) == folded) return &entry.value;
+        if (!entry.is_comment && entry.folded_name == folded) return &entry.value;
     return nullptr;
 }
 
@@ -415,15 +421,16 @@ registry_hive::section& registry_hive::add_section(std::u16string path) {
 }
 
 void registry_hive::assign(section& target, registry_value value) {
-    const std::u16string folded = registry_fold_case(value.name);
+    std::u16string folded = registry_fold_case(value.name);
     for (line& entry : target.lines) {
-        if (!entry.is_comment && registry_fold_case(entry.value.name) == folded) {
+        if (!entry.is_comment && entry.folded_name == folded) {
             entry.value.type = value.type;
             entry.value.data = std::move(value.data);
             return;
         }
     }
     line entry;
+    entry.folded_name = std::move(folded);
     entry.value = std::move(value);
     target.lines.push_back(std::move(entry));
 }

@@ -67,6 +67,7 @@ private:
         bool is_comment = false;
         std::u16string comment;  // without the line end
         registry_value value;
+        std::u16string folded_name;  // of the value, for comparisons
     };
     struct section {
         std::u16string path;
