@@ -85,7 +85,8 @@ bool VuroFilePath::from_registry(const std::u16string& key, const std::u16string
         if (unit == u'\0') break;
         text.push_back(unit);
     }
-    return store(text);
+    // An empty value is no folder: the fallbacks run instead of the lookup failing outright.
+    return !text.empty() && store(text);
 }
 
 bool VuroFilePath::from_environment(bool outside_system_directory) {

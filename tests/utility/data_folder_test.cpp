@@ -103,6 +103,10 @@ TEST_F(FolderPaths, RegistryModesAndTheFallbacks) {
                          "\"ImageAppDataFolder\"=\"/" + std::string(259, 'x') + "\"\n"));
     EXPECT_EQ(resolved(2), u16(data_home()));
     EXPECT_EQ(resolved(1), u16(data_home()));
+
+    write_file(user_hive(),
+               hive_text("[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n\"ImageAppDataFolder\"=\"\"\n"));
+    EXPECT_EQ(resolved(2), u16(data_home()));
 }
 
 TEST_F(FolderPaths, NothingFoundIsAFailure) {
