@@ -313,21 +313,13 @@ std::optional<registry_hive> registry_hive::parse(std::string_view file_bytes) {
     while (first.empty() && !in.at_end());
     if (first != header_line) return std::nullopt;
 
-    section* current = nullptr;
+    section* current = nullptr;  // sections are only added right before becoming current
     while (!in.at_end()) {
         in.skip_blanks();
         if (in.at_line_end()) {
             if (!in.consume_line_end()) return std::nullopt;
         } else if (in.peek() == u';') {
-            std::u16string comment(in.rest_of_line());
-            if (current != nullptr) {
-                line entry;
-                entry.is_comment = true;
-                entry.comment = std::move(comment);
-                current->lines.push_back(std::move(entry));
-            } else {
-                hive.preamble_.push_back(std::move(comment));
-            }
+            hive.add_comment(current, std::u16string(in.rest_of_line()));
         } else if (in.peek() == u'[') {
             const std::u16string_view header = in.rest_of_line();
             if (header.size() < 2 || header.back() != u']') return std::nullopt;
@@ -342,6 +334,17 @@ std::optional<registry_hive> registry_hive::parse(std::string_view file_bytes) {
         }
     }
     return hive;
+}
+
+void registry_hive::add_comment(section* target, std::u16string comment) {
+    if (target == nullptr) {
+        preamble_.push_back(std::move(comment));
+        return;
+    }
+    line entry;
+    entry.is_comment = true;
+    entry.comment = std::move(comment);
+    target->lines.push_back(std::move(entry));
 }
 
 std::string registry_hive::serialise() const {

@@ -78,6 +78,7 @@ private:
     const section* find_section(std::u16string_view key) const;
     section& add_section(std::u16string path);
     void assign(section& target, registry_value value);
+    void add_comment(section* target, std::u16string comment);  // null: before any section
 
     std::vector<std::u16string> preamble_;  // comment lines before the first section
     std::vector<section> sections_;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <thread>
 #include <set>
 #include <string>
 
@@ -229,6 +232,22 @@ TEST_F(DirectSettings, SavedSettingsReadBack) {
     EXPECT_EQ(loaded.proxy_port, 3128u);
     EXPECT_EQ(loaded.proxy_username, credential_of_length(250));
     EXPECT_EQ(loaded.proxy_password, u"");
+}
+
+TEST_F(DirectSettings, SavesInDifferentSecondsStoreDifferentBytes) {
+    direct_settings settings;
+    settings.proxy_password = u"secret";
+    auto stored = [] {
+        const utility::registry_access key(utility::settings_key_path(2), 0);
+        return key.get_registry_binary(u"proxy_password");
+    };
+    settings.save_settings();
+    const auto first = stored();
+    const std::time_t saved_by = std::time(nullptr);
+    while (std::time(nullptr) <= saved_by) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    settings.save_settings();
+    EXPECT_NE(stored(), first);
+    EXPECT_EQ(utility::read_scrambled_credential(stored()), u"secret");
 }
 
 TEST_F(DirectSettings, AnUnreadableHiveGivesDefaultsAndStaysAsItWas) {

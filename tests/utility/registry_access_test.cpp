@@ -115,6 +115,18 @@ TEST_F(RegistryAccess, SettersStoreWhatGettersRead) {
     EXPECT_EQ(key.get_registry_binary(u"bytes"), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+TEST_F(RegistryAccess, AwkwardNamesAndTextsSurviveTheFile) {
+    const std::u16string awkward = u"\"quoted\" \\back\\ ]bracket[ line\nbreak\r\n日本語";
+    {
+        registry_access key(u"Software\\Test", 1);
+        key.set_registry_unsigned_utf16(awkward, awkward);
+        key.set_registry_unsigned_utf16(u"after", u"still readable");
+    }
+    const registry_access key(u"Software\\Test", 0);
+    EXPECT_EQ(key.get_registry_utf16(awkward), awkward);
+    EXPECT_EQ(key.get_registry_utf16(u"after"), u"still readable");
+}
+
 TEST_F(RegistryAccess, AnEmptyBinaryIsRefusedAndWritesNothing) {
     registry_access key(u"Software\\Test", 1);
     const std::string before = read_file(user_hive());
