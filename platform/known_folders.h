@@ -4,6 +4,10 @@
 
 namespace platform {
 
+// The user's home folder as a native path ($HOME, else the password database); empty when
+// unknown.
+std::string home_folder();
+
 // The variable's value as UTF-16 (paths are UTF-8 on POSIX); false when it is unset.
 bool environment_variable(const char* name, std::u16string& value);
 

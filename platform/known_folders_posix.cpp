@@ -9,7 +9,6 @@
 #include "platform/text_codec.h"
 
 namespace platform {
-namespace {
 
 std::string home_folder() {
     const char* home = std::getenv("HOME");
@@ -21,6 +20,8 @@ std::string home_folder() {
         return found->pw_dir;
     return {};
 }
+
+namespace {
 
 std::string data_home() {
     const char* value = std::getenv("XDG_DATA_HOME");

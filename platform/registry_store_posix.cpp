@@ -6,11 +6,11 @@
 #include <fcntl.h>
 #include <functional>
 #include <mutex>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/known_folders.h"
 
 namespace platform {
 namespace {
@@ -20,17 +20,6 @@ namespace {
 std::string absolute_environment_path(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] == '/' ? std::string(value) : std::string();
-}
-
-std::string home_folder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') return home;
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr)
-        return found->pw_dir;
-    return {};
 }
 
 std::string config_home() {
