@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/registry_hive.h"
+
+namespace {
+
+using platform::registry_hive;
+using platform::registry_value;
+namespace registry_type = platform::registry_type;
+
+const std::u16string key = u"HKEY_CURRENT_USER\\Software\\Test";
+
+std::vector<std::uint8_t> sz(std::u16string_view text, bool terminated = true) {
+    std::vector<std::uint8_t> data;
+    for (char16_t unit : text) {
+        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    if (terminated) data.insert(data.end(), {0, 0});
+    return data;
+}
+
+std::string utf16le_with_bom(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+registry_hive parsed(const std::string& bytes) {
+    auto hive = registry_hive::parse(bytes);
+    if (!hive) ADD_FAILURE() << "does not parse:\n" << bytes;
+    return hive ? *hive : registry_hive();
+}
+
+void expect_value(const registry_hive& hive, std::u16string_view name, std::uint32_t type,
+                  const std::vector<std::uint8_t>& data) {
+    const registry_value* value = hive.find_value(key, name);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->type, type);
+    EXPECT_EQ(value->data, data);
+}
+
+TEST(RegistryHive, ReadsAnExportInUtf16WithByteOrderMarkAndCrLf) {
+    const std::u16string text =
+        u"Windows Registry Editor Version 5.00\r\n\r\n"
+        u"[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+        u"\"Text\"=\"値 \\\"q\\\" C:\\\\x\"\r\n"
+        u"\"Number\"=dword:0000abcd\r\n"
+        u"\"Bytes\"=hex:01,02,\\\r\n  ff\r\n"
+        u"\"Multi\"=hex(7):61,00,00,00,00,00\r\n"
+        u"\"Quad\"=hex(b):01,00,00,00,00,00,00,00\r\n"
+        u"@=\"default\"\r\n";
+    const registry_hive hive = parsed(utf16le_with_bom(text));
+    expect_value(hive, u"Text", registry_type::sz, sz(u"値 \"q\" C:\\x"));
+    expect_value(hive, u"Number", registry_type::dword, {0xcd, 0xab, 0, 0});
+    expect_value(hive, u"Bytes", registry_type::binary, {1, 2, 0xff});
+    expect_value(hive, u"Multi", 7, {0x61, 0, 0, 0, 0, 0});
+    expect_value(hive, u"Quad", 0xb, {1, 0, 0, 0, 0, 0, 0, 0});
+    expect_value(hive, u"", registry_type::sz, sz(u"default"));
+}
+
+TEST(RegistryHive, NamesCompareWithoutCaseAndAncestorsExist) {
+    const registry_hive hive = parsed(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test\\Deep]\n"
+        "\"MixedCase\"=dword:00000001\n"
+        "[HKEY_CURRENT_USER\\Software\\Ünï]\n\"ä\"=dword:00000002\n");
+    EXPECT_NE(hive.find_value(u"hkey_current_user\\SOFTWARE\\test\\deep", u"mixedcase"), nullptr);
+    EXPECT_NE(hive.find_value(u"HKEY_CURRENT_USER\\Software\\ÜNÏ", u"Ä"), nullptr);
+    EXPECT_TRUE(hive.key_exists(u"HKEY_CURRENT_USER\\software\\TEST"));
+    EXPECT_TRUE(hive.key_exists(u"HKEY_CURRENT_USER"));
+    EXPECT_FALSE(hive.key_exists(u"HKEY_CURRENT_USER\\Software\\Tes"));
+    EXPECT_FALSE(hive.key_exists(u"HKEY_CURRENT_USER\\Software\\Test\\Deeper"));
+}
+
+TEST(RegistryHive, AwkwardNamesAndTextsSurviveAWriteAndARead) {
+    const std::u16string awkward = u"a\"b\\c]d\ne\r\nf 日本語 \\\" [x] @=;";
+    registry_hive hive;
+    hive.set_value(key, {awkward, registry_type::sz, sz(awkward)});
+    hive.set_value(key, {u"plain", registry_type::sz, sz(u"C:\\Program Files\\\"quoted\"")});
+    hive.set_value(key, {u"unterminated", registry_type::sz, sz(u"abc", false)});
+    hive.set_value(key, {u"inner nul", registry_type::sz, sz(std::u16string(u"a\0b", 3))});
+    hive.set_value(key, {u"lone surrogate", registry_type::sz, sz(u"x\xD800y")});
+    hive.set_value(key, {u"odd", registry_type::sz, {0x41, 0, 0x42}});
+    hive.set_value(key, {u"empty sz", registry_type::sz, {}});
+    hive.set_value(key, {u"short dword", registry_type::dword, {1, 2}});
+    hive.set_value(key, {u"empty binary", registry_type::binary, {}});
+    hive.set_value(key, {u"", 0x20000, {9, 8}});
+    hive.set_value(u"HKEY_CURRENT_USER\\Software\\odd]name [key]", {u"v", registry_type::dword, {1, 0, 0, 0}});
+
+    const std::string bytes = hive.serialise();
+    const registry_hive again = parsed(bytes);
+    EXPECT_EQ(again.serialise(), bytes);
+    expect_value(again, awkward, registry_type::sz, sz(awkward));
+    expect_value(again, u"plain", registry_type::sz, sz(u"C:\\Program Files\\\"quoted\""));
+    expect_value(again, u"unterminated", registry_type::sz, sz(u"abc", false));
+    expect_value(again, u"inner nul", registry_type::sz, sz(std::u16string(u"a\0b", 3)));
+    expect_value(again, u"lone surrogate", registry_type::sz, sz(u"x\xD800y"));
+    expect_value(again, u"odd", registry_type::sz, {0x41, 0, 0x42});
+    expect_value(again, u"empty sz", registry_type::sz, {});
+    expect_value(again, u"short dword", registry_type::dword, {1, 2});
+    expect_value(again, u"empty binary", registry_type::binary, {});
+    expect_value(again, u"", 0x20000, {9, 8});
+    EXPECT_NE(again.find_value(u"HKEY_CURRENT_USER\\Software\\ODD]NAME [KEY]", u"v"), nullptr);
+    // Every section on a line of its own, parents included, as an export lists them.
+    EXPECT_NE(bytes.find("\n[HKEY_CURRENT_USER\\Software]\n"), std::string::npos);
+}
+
+TEST(RegistryHive, RewritingKeepsCommentsOtherRootsAndValueOrder) {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n\n; exported by hand\n\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=dword:00000001\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Test]\n\"first\"=dword:00000001\n; note\n"
+        "\"second\"=\"two\"\n\n";
+    registry_hive hive = parsed(text);
+    EXPECT_EQ(hive.serialise(), text);
+    hive.set_value(key, {u"FIRST", registry_type::dword, {5, 0, 0, 0}});
+    hive.set_value(key, {u"third", registry_type::binary, {0xab}});
+    EXPECT_EQ(hive.serialise(),
+              "Windows Registry Editor Version 5.00\n\n; exported by hand\n\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=dword:00000001\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Test]\n\"first\"=dword:00000005\n; note\n"
+              "\"second\"=\"two\"\n\"third\"=hex:ab\n\n");
+}
+
+TEST(RegistryHive, AKeyThatOnlyExistsAsAnAncestorTakesValues) {
+    registry_hive hive = parsed(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test\\Deep]\n");
+    EXPECT_FALSE(hive.create_key(key));
+    hive.set_value(key, {u"v", registry_type::dword, {1, 0, 0, 0}});
+    expect_value(parsed(hive.serialise()), u"v", registry_type::dword, {1, 0, 0, 0});
+}
+
+TEST(RegistryHive, EmptyFilesAreEmptyHives) {
+    for (const std::string bytes : {"", "\xEF\xBB\xBF", "\xFF\xFE", " \n\r\n"}) {
+        const auto hive = registry_hive::parse(bytes);
+        ASSERT_TRUE(hive.has_value());
+        EXPECT_FALSE(hive->key_exists(u"HKEY_CURRENT_USER\\Software"));
+    }
+}
+
+TEST(RegistryHive, RefusesWhatItCannotReadExactly) {
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    const std::string section = header + "[HKEY_CURRENT_USER\\Software\\Test]\n";
+    const std::string broken[] = {
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n",
+        "[HKEY_CURRENT_USER\\Software]\n",
+        header + "\"before any section\"=dword:00000001\n",
+        header + "[HKEY_CURRENT_USER\\Software\n",
+        header + "[HKEY_CURRENT_USER\\\\Software]\n",
+        header + "[-HKEY_CURRENT_USER\\Software]\n",
+        section + "\"unterminated=\"x\n",
+        section + "\"a\"=\"unterminated\n",
+        section + "\"a\"=\"bad escape \\n\"\n",
+        section + "\"a\"=dword:\n",
+        section + "\"a\"=dword:123456789\n",
+        section + "\"a\"=dword:12 34\n",
+        section + "\"a\"=hex:1g\n",
+        section + "\"a\"=hex:01 02\n",
+        section + "\"a\"=hex:123\n",
+        section + "\"a\"=hex(:01\n",
+        section + "\"a\"=-\n",
+        section + "\"a\"=\"x\" trailing\n",
+        section + "\"a\" \"b\"\n",
+        section + "garbage\n",
+        section + "\"bad utf-8 \xC3\x28\"=dword:00000001\n",
+        section + "\"overlong \xC0\xAF\"=dword:00000001\n",
+    };
+    for (const std::string& text : broken)
+        EXPECT_FALSE(registry_hive::parse(text).has_value()) << text;
+    EXPECT_FALSE(registry_hive::parse("\xFF\xFEW\0i").has_value());  // odd length
+    EXPECT_FALSE(registry_hive::parse(utf16le_with_bom(
+        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\S\xDC00]\n")).has_value());
+}
+
+TEST(RegistryHive, KeyPathsAreValidated) {
+    EXPECT_EQ(registry_hive::normalise_key_path(u"Software\\Test\\"), u"Software\\Test");
+    EXPECT_FALSE(registry_hive::normalise_key_path(u"Software\\\\Test").has_value());
+    EXPECT_FALSE(registry_hive::normalise_key_path(u"\\Software").has_value());
+    EXPECT_FALSE(registry_hive::normalise_key_path(u"Soft\nware").has_value());
+    EXPECT_FALSE(registry_hive::normalise_key_path(std::u16string(256, u'k')).has_value());
+    EXPECT_TRUE(registry_hive::normalise_key_path(std::u16string(255, u'k')).has_value());
+}
+
+}  // namespace

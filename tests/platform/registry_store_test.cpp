@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/registry_store.h"
+#include "tests/support/registry_fixture.h"
+
+namespace {
+
+using platform::registry_key;
+using platform::registry_root;
+namespace registry_type = platform::registry_type;
+
+const registry_root user = registry_root::current_user;
+const registry_root machine = registry_root::local_machine;
+
+class RegistryStore : public test_support::registry_fixture {
+protected:
+    static std::vector<std::uint8_t> dword(std::uint32_t value) {
+        return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    }
+    static bool read(registry_root root, std::u16string_view key, std::u16string_view name,
+                     std::uint32_t& type, std::vector<std::uint8_t>& data) {
+        const auto opened = registry_key::open(root, key);
+        return opened && opened->query(name, type, data);
+    }
+    static std::vector<std::uint8_t> read_data(registry_root root, std::u16string_view key,
+                                               std::u16string_view name) {
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+        EXPECT_TRUE(read(root, key, name, type, data)) << "no value";
+        return data;
+    }
+};
+
+TEST_F(RegistryStore, HiveFilesFollowTheConfigurationFolders) {
+    EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(user)), user_hive());
+    EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(machine)), machine_hive());
+}
+
+TEST_F(RegistryStore, OpenFindsOnlyExistingKeysAndCreateMakesThem) {
+    EXPECT_EQ(registry_key::open(user, u"Software\\Test"), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(user_hive()));
+
+    auto written = registry_key::create(user, u"Software\\Test\\Deep\\");
+    ASSERT_NE(written, nullptr);
+    EXPECT_NE(registry_key::open(user, u"SOFTWARE\\test"), nullptr);
+    EXPECT_NE(registry_key::open(user, u"software\\test\\deep"), nullptr);
+    EXPECT_EQ(registry_key::open(user, u"Software\\Test\\Deeper"), nullptr);
+    EXPECT_EQ(registry_key::create(user, u"Software\\\\Test"), nullptr);
+
+    ASSERT_TRUE(written->set(u"Value", registry_type::dword, dword(7)));
+    EXPECT_EQ(read_data(user, u"Software\\Test\\Deep", u"VALUE"), dword(7));
+    ASSERT_TRUE(written->set(u"value", registry_type::sz, {0x41, 0, 0, 0}));
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    ASSERT_TRUE(read(user, u"Software\\Test\\Deep", u"Value", type, data));
+    EXPECT_EQ(type, registry_type::sz);
+    EXPECT_EQ(data, (std::vector<std::uint8_t>{0x41, 0, 0, 0}));
+    EXPECT_FALSE(read(user, u"Software\\Test\\Deep", u"missing", type, data));
+}
+
+TEST_F(RegistryStore, AccessFollowsTheModeTheKeyWasOpenedIn) {
+    auto written = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(written, nullptr);
+    ASSERT_TRUE(written->set(u"v", registry_type::dword, dword(1)));
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    EXPECT_FALSE(written->query(u"v", type, data));
+    auto opened = registry_key::open(user, u"Software\\Test");
+    ASSERT_NE(opened, nullptr);
+    EXPECT_FALSE(opened->set(u"v", registry_type::dword, dword(2)));
+    EXPECT_EQ(read_data(user, u"Software\\Test", u"v"), dword(1));
+}
+
+TEST_F(RegistryStore, LocalMachineIsReadOnly) {
+    const std::string text =
+        hive_text("[HKEY_LOCAL_MACHINE\\Software\\Halvane]\n\"FolderMode\"=dword:00000003\n");
+    write_file(machine_hive(), text);
+    EXPECT_EQ(read_data(machine, u"Software\\Halvane", u"FolderMode"), dword(3));
+    EXPECT_EQ(registry_key::create(machine, u"Software\\Halvane"), nullptr);
+    EXPECT_EQ(registry_key::open(user, u"Software\\Halvane"), nullptr);
+    EXPECT_EQ(read_file(machine_hive()), text);
+}
+
+TEST_F(RegistryStore, AnUnparseableHiveIsNeverOverwritten) {
+    const std::string text =
+        hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"ok\"=dword:00000001\n\"broken\"=dword:xyz\n");
+    write_file(user_hive(), text);
+    EXPECT_EQ(registry_key::open(user, u"Software\\Test"), nullptr);
+    EXPECT_EQ(registry_key::create(user, u"Software\\Test"), nullptr);
+    EXPECT_EQ(registry_key::create(user, u"Software\\Other"), nullptr);
+    EXPECT_EQ(read_file(user_hive()), text);
+
+    // A key opened while the hive was sound cannot write once the hive breaks.
+    write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n"));
+    auto key = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(key, nullptr);
+    write_file(user_hive(), text);
+    EXPECT_FALSE(key->set(u"new", registry_type::dword, dword(1)));
+    EXPECT_EQ(read_file(user_hive()), text);
+}
+
+TEST_F(RegistryStore, ChangesMadeByOthersAreSeenAtOnce) {
+    write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\S]\n\"v\"=dword:00000001\n"));
+    EXPECT_EQ(read_data(user, u"S", u"v"), dword(1));
+    // Same size, rewritten in place within the same instant: still noticed.
+    write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\S]\n\"v\"=dword:00000002\n"));
+    EXPECT_EQ(read_data(user, u"S", u"v"), dword(2));
+    std::filesystem::remove(user_hive());
+    EXPECT_EQ(registry_key::open(user, u"S"), nullptr);
+}
+
+TEST_F(RegistryStore, ReadsARealExportAndRewritesItAsUtf8) {
+    const std::u16string text =
+        u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Exported]\r\n"
+        u"\"名前\"=\"値\"\r\n\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    write_file(user_hive(), bytes);
+    EXPECT_EQ(read_data(user, u"Software\\Exported", u"名前"),
+              (std::vector<std::uint8_t>{0x24, 0x50, 0, 0}));
+    auto key = registry_key::create(user, u"Software\\Exported");
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->set(u"added", registry_type::dword, dword(1)));
+    EXPECT_EQ(read_file(user_hive()),
+              "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Exported]\n"
+              "\"名前\"=\"値\"\n\"added\"=dword:00000001\n\n");
+}
+
+TEST_F(RegistryStore, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
+    auto key = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(key, nullptr);
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(user_hive()).permissions() & perms::all,
+              perms::owner_read | perms::owner_write);
+    std::filesystem::permissions(user_hive(), perms::owner_read | perms::owner_write | perms::group_read);
+    ASSERT_TRUE(key->set(u"v", registry_type::dword, dword(1)));
+    EXPECT_EQ(std::filesystem::status(user_hive()).permissions() & perms::all,
+              perms::owner_read | perms::owner_write | perms::group_read);
+    for (const auto& entry : std::filesystem::directory_iterator(user_hive().parent_path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "HKEY_CURRENT_USER.reg" || name == "HKEY_CURRENT_USER.reg.lock") << name;
+    }
+}
+
+TEST_F(RegistryStore, AHiveKeptAsASymbolicLinkIsWrittenThroughIt) {
+    const auto real = folder().path() / "dotfiles" / "hive.reg";
+    write_file(real, hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n"));
+    std::filesystem::create_directories(user_hive().parent_path());
+    std::filesystem::create_symlink(real, user_hive());
+    auto key = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->set(u"v", registry_type::dword, dword(9)));
+    EXPECT_TRUE(std::filesystem::is_symlink(user_hive()));
+    EXPECT_NE(read_file(real).find("\"v\"=dword:00000009"), std::string::npos);
+}
+
+void expect_all_values(const std::vector<std::string>& prefixes, int count) {
+    const auto key = registry_key::open(registry_root::current_user, u"Software\\Concurrency");
+    ASSERT_NE(key, nullptr);
+    int found = 0;
+    for (const std::string& prefix : prefixes) {
+        for (int i = 0; i < count; ++i) {
+            const std::string name = prefix + "-" + std::to_string(i);
+            std::uint32_t type = 0;
+            std::vector<std::uint8_t> data;
+            if (key->query(std::u16string(name.begin(), name.end()), type, data) &&
+                type == registry_type::dword && data.size() == 4 && data[0] == (i & 0xFF) &&
+                data[1] == (i >> 8))
+                ++found;
+        }
+    }
+    EXPECT_EQ(found, count * static_cast<int>(prefixes.size()));
+}
+
+TEST_F(RegistryStore, TwoProcessesWritingAtOnceKeepEveryValue) {
+    const std::string writer = REGISTRY_WRITER;
+    const std::string command =
+        "'" + writer + "' first 200 & a=$!; '" + writer + "' second 200 & b=$!; "
+        "wait $a && wait $b";
+    ASSERT_EQ(std::system(("sh -c \"" + command + "\"").c_str()), 0);
+    expect_all_values({"first", "second"}, 200);
+}
+
+TEST_F(RegistryStore, TwoThreadsWritingAtOnceKeepEveryValue) {
+    auto write = [](const std::string& prefix) {
+        auto key = registry_key::create(registry_root::current_user, u"Software\\Concurrency");
+        for (int i = 0; key && i < 100; ++i) {
+            const std::string name = prefix + "-" + std::to_string(i);
+            key->set(std::u16string(name.begin(), name.end()), registry_type::dword, dword(i));
+        }
+    };
+    std::thread first(write, "one");
+    std::thread second(write, "two");
+    first.join();
+    second.join();
+    expect_all_values({"one", "two"}, 100);
+}
+
+}  // namespace

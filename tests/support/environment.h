@@ -1,0 +1,32 @@
+#pragma once
+// Sets (or unsets) one environment variable for the life of the object.
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace test_support {
+
+class scoped_environment {
+public:
+    scoped_environment(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        apply(value);
+    }
+    ~scoped_environment() { apply(old_); }
+    scoped_environment(const scoped_environment&) = delete;
+    scoped_environment& operator=(const scoped_environment&) = delete;
+
+private:
+    void apply(const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv(name_.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(name_.c_str());
+        }
+    }
+
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace test_support
