@@ -1,0 +1,32 @@
+#include "plugin_message/internal/thread_access.h"
+
+#include <chrono>
+#include <stdexcept>
+
+namespace {
+// How long a terminated thread is given to unwind before it is abandoned.
+constexpr std::chrono::milliseconds termination_grace(1000);
+}  // namespace
+
+thread_access::thread_access(platform::thread_procedure procedure) : procedure_(procedure) {}
+
+thread_access::~thread_access() {
+    try {
+        stop(destructor_stop_ms);
+    } catch (...) {
+    }
+}
+
+bool thread_access::start_thread(void* argument) {
+    if (thread_) throw std::runtime_error("thread_access::start_thread() call error");
+    thread_ = platform::native_thread::start(procedure_, argument);
+    return thread_ != nullptr;
+}
+
+void thread_access::stop(int timeout_ms) {
+    if (!thread_) return;
+    const bool ended = thread_->wait(std::chrono::milliseconds(timeout_ms)) ||
+                       thread_->terminate(terminated_exit_code, termination_grace);
+    last_exit_code_ = ended ? std::optional<unsigned>(thread_->exit_code()) : std::nullopt;
+    thread_.reset();
+}
