@@ -1,0 +1,65 @@
+#include "engine/run_script.h"
+
+#include <stdexcept>
+
+#include "engine/command_line.h"
+#include "engine/file_presence.h"
+#include "engine/script_file_access.h"
+#include "engine/temporary_file_name.h"
+#include "utility/text_conversion.h"
+
+namespace vuro_plugin {
+namespace {
+
+const std::u16string script_marker = u" : [SCRIPT] ";
+
+std::string up_to_first_zero(const std::string& buffer) {
+    return buffer.substr(0, buffer.find('\0'));
+}
+
+}  // namespace
+
+std::string run_script(const std::u16string& method, const std::vector<std::u16string>& arguments,
+                       script_instance_data& data, bool limit_time,
+                       const runner_settings& settings) {
+    if (!file_exists(data.script_path)) return {};
+    const std::u16string name = create_temporary_file_name(data.data_folder, data.extension);
+    if (name.empty()) return {};
+    const std::vector<std::u16string> command_line =
+        build_command_line(data, name, method, arguments);
+
+    try {
+        const script_file_access bridge(data.data_folder, name, data.bridge_template);
+        std::string out;
+        std::string err;
+        switch (execute_command(command_line, data.data_folder, out, err, limit_time, settings)) {
+            case command_completed:
+                data.standard_output = up_to_first_zero(out);
+                data.standard_error = up_to_first_zero(err);
+                return data.standard_output;
+            case command_start_failure:
+                data.message = data.file_name + script_marker + data.interpreter +
+                               u"コマンドが実行できませんでした";
+                return {};
+            default:
+                return {};
+        }
+    } catch (const std::runtime_error&) {
+        data.message = data.file_name + script_marker + data.data_folder +
+                       u" への一時ファイル生成に失敗しました";
+        return {};
+    }
+}
+
+bool check_syntax(script_instance_data& data, const runner_settings& settings) {
+    const std::string output = run_script(u"syntax_check", {}, data, true, settings);
+    if (utility::to_upper(output).find("SYNTAX OK") == 0) return true;
+    if (data.message.empty()) {
+        data.message = data.file_name + script_marker +
+                       u"スクリプトファイルのプラグインの文法チェックに失敗しました";
+        data.usable = false;
+    }
+    return false;
+}
+
+}  // namespace vuro_plugin

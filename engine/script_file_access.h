@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+namespace vuro_plugin {
+
+// The bridge file of one interpreter run: written by the constructor, deleted by the
+// destructor.
+class script_file_access {
+public:
+    // Writes the decoded `bridge_template` to folder + file name. A file already there
+    // with the same bytes is kept as it is. Throws
+    // std::runtime_error("script_file_access::script_file_access() : fault.") when an
+    // existing file holds other bytes, and the utility file errors when the file cannot
+    // be read or written (a partly written file is removed first).
+    script_file_access(const std::u16string& folder, const std::u16string& file_name,
+                       const std::string& bridge_template);
+    ~script_file_access();
+    script_file_access(const script_file_access&) = delete;
+    script_file_access& operator=(const script_file_access&) = delete;
+
+    const std::u16string& path() const { return path_; }
+
+private:
+    std::u16string path_;
+};
+
+}  // namespace vuro_plugin

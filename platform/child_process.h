@@ -1,0 +1,59 @@
+#pragma once
+// A child process whose standard output and standard error arrive on two pipes.
+// The child runs in a process group of its own, reads end-of-file on standard input,
+// and inherits no descriptor of the parent beyond its two output pipes. Waiting blocks
+// in the kernel: no time is spent spinning while the child runs.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class child_process {
+public:
+    enum class start_result {
+        started,
+        pipe_failure,   // the pipes could not be made; nothing was started
+        start_failure,  // program not found or not executable, working folder unusable
+    };
+
+    enum class wait_result {
+        running,  // the time given passed, or some output arrived; the child still runs
+        ended,    // the child ended; whatever it wrote before has been read
+        failure,  // waiting itself failed; the child is still there
+    };
+
+    child_process();
+    // A child still running is killed with its whole process group and reaped.
+    ~child_process();
+    child_process(const child_process&) = delete;
+    child_process& operator=(const child_process&) = delete;
+
+    // `arguments[0]` names the program, looked up on the search path when it holds no
+    // "/". Arguments are passed as bytes, unchanged (UTF-8 on systems with UTF-16
+    // command lines). An empty `working_folder` keeps the parent's.
+    start_result start(const std::vector<std::string>& arguments,
+                       const std::string& working_folder);
+
+    // Waits at most `timeout_ms` (negative: no limit) until output arrives or the child
+    // ends, and appends whatever is waiting on each pipe to `out` and `err`. Once the
+    // child has ended, drains both pipes one last time without waiting for their
+    // end-of-file (a background grandchild may hold them open), reaps the child and
+    // returns `ended`; later calls return `ended` at once.
+    wait_result wait(std::string& out, std::string& err, int timeout_ms);
+
+    // Kills the child's process group and reaps the child. Nothing happens when no
+    // child runs.
+    void kill_group();
+
+    bool running() const;
+    // After `ended`: the exit code of a child that exited, else -1.
+    int exit_code() const;
+    // After `ended`: the signal that ended the child, else 0.
+    int exit_signal() const;
+
+private:
+    struct state;
+    state* state_;
+};
+
+}  // namespace platform

@@ -1,0 +1,290 @@
+#include "platform/child_process.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <memory>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+// Larger pipes mean fewer wake-ups for a child that writes a lot; the kernel may refuse.
+constexpr int wanted_pipe_size = 1 << 20;
+constexpr size_t read_block_size = 1 << 18;
+// Without a process descriptor the end of the child is checked this often.
+constexpr int fallback_tick_ms = 10;
+
+void close_descriptor(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+// Descriptors 0 to 2 are the child's standard streams; a pipe end that landed there
+// (the parent closed its own) would be overwritten by the redirections.
+bool move_above_standard_streams(int& fd) {
+    if (fd > 2) return true;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    fd = moved;
+    return fd >= 0;
+}
+
+struct pipe_pair {
+    int read_end = -1;
+    int write_end = -1;
+
+    ~pipe_pair() {
+        close_descriptor(read_end);
+        close_descriptor(write_end);
+    }
+
+    bool open() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) return false;
+        read_end = ends[0];
+        write_end = ends[1];
+        if (!move_above_standard_streams(read_end) || !move_above_standard_streams(write_end))
+            return false;
+        ::fcntl(read_end, F_SETPIPE_SZ, wanted_pipe_size);
+        const int flags = ::fcntl(read_end, F_GETFL);
+        return flags >= 0 && ::fcntl(read_end, F_SETFL, flags | O_NONBLOCK) == 0;
+    }
+};
+
+struct spawn_actions {
+    posix_spawn_file_actions_t actions;
+    bool ready = false;
+    spawn_actions() { ready = ::posix_spawn_file_actions_init(&actions) == 0; }
+    ~spawn_actions() {
+        if (ready) ::posix_spawn_file_actions_destroy(&actions);
+    }
+};
+
+struct spawn_attributes {
+    posix_spawnattr_t attributes;
+    bool ready = false;
+    spawn_attributes() { ready = ::posix_spawnattr_init(&attributes) == 0; }
+    ~spawn_attributes() {
+        if (ready) ::posix_spawnattr_destroy(&attributes);
+    }
+};
+
+bool prepare_actions(posix_spawn_file_actions_t& actions, int out, int err,
+                     const std::string& working_folder) {
+    if (::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) != 0)
+        return false;
+    if (::posix_spawn_file_actions_adddup2(&actions, out, 1) != 0) return false;
+    if (::posix_spawn_file_actions_adddup2(&actions, err, 2) != 0) return false;
+    if (::posix_spawn_file_actions_addclosefrom_np(&actions, 3) != 0) return false;
+    if (!working_folder.empty() &&
+        ::posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str()) != 0)
+        return false;
+    return true;
+}
+
+// Own process group (so a time-out can kill grandchildren too), no blocked signals and
+// default dispositions, whatever the parent had set.
+bool prepare_attributes(posix_spawnattr_t& attributes) {
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    return ::posix_spawnattr_setflags(&attributes, flags) == 0 &&
+           ::posix_spawnattr_setpgroup(&attributes, 0) == 0 &&
+           ::posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
+           ::posix_spawnattr_setsigdefault(&attributes, &all) == 0;
+}
+
+int open_process_descriptor(pid_t pid) {
+#ifdef SYS_pidfd_open
+    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0) {
+        ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+        return static_cast<int>(fd);
+    }
+#else
+    (void)pid;
+#endif
+    return -1;
+}
+
+enum class read_outcome { drained, more, closed };
+
+// Reads what is waiting on a non-blocking pipe, at most `budget` bytes.
+read_outcome read_available(int fd, std::string& sink, char* block, size_t budget) {
+    while (budget > 0) {
+        const ssize_t count = ::read(fd, block, std::min(budget, read_block_size));
+        if (count > 0) {
+            sink.append(block, static_cast<size_t>(count));
+            budget -= static_cast<size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return read_outcome::drained;
+        return read_outcome::closed;  // end of file, or a read error: nothing more to get
+    }
+    return read_outcome::more;
+}
+
+}  // namespace
+
+struct child_process::state {
+    pid_t pid = -1;
+    int process_fd = -1;
+    int out_fd = -1;
+    int err_fd = -1;
+    size_t drain_budget = 2 * wanted_pipe_size;
+    int status = 0;
+    bool running = false;
+    bool reaped = false;
+    std::unique_ptr<char[]> block;
+
+    ~state() { close_all(); }
+
+    void close_all() {
+        close_descriptor(process_fd);
+        close_descriptor(out_fd);
+        close_descriptor(err_fd);
+    }
+
+    void reap(int options) {
+        int result;
+        do {
+            result = ::waitpid(pid, &status, options);
+        } while (result < 0 && errno == EINTR);
+        if (result == 0) return;  // still running (only with WNOHANG)
+        // A result < 0 means someone else reaped it (SIGCHLD ignored, say): it is gone.
+        if (result < 0) status = 0;
+        reaped = true;
+        running = false;
+    }
+
+    void read_pipe(int& fd, std::string& sink, size_t budget) {
+        if (fd < 0) return;
+        if (read_available(fd, sink, block.get(), budget) == read_outcome::closed)
+            close_descriptor(fd);
+    }
+
+    void finish(std::string& out, std::string& err) {
+        read_pipe(out_fd, out, drain_budget);
+        read_pipe(err_fd, err, drain_budget);
+        if (!reaped) reap(0);
+        close_all();
+    }
+};
+
+child_process::child_process() : state_(new state) {}
+
+child_process::~child_process() {
+    kill_group();
+    delete state_;
+}
+
+child_process::start_result child_process::start(const std::vector<std::string>& arguments,
+                                                 const std::string& working_folder) {
+    if (state_->running || arguments.empty()) return start_result::start_failure;
+    pipe_pair out;
+    pipe_pair err;
+    if (!out.open() || !err.open()) return start_result::pipe_failure;
+    const int pipe_size = ::fcntl(out.read_end, F_GETPIPE_SZ);
+    if (pipe_size > 0) state_->drain_budget = 2 * static_cast<size_t>(pipe_size);
+
+    spawn_actions actions;
+    spawn_attributes attributes;
+    if (!actions.ready || !attributes.ready) return start_result::start_failure;
+    if (!prepare_actions(actions.actions, out.write_end, err.write_end, working_folder) ||
+        !prepare_attributes(attributes.attributes))
+        return start_result::start_failure;
+
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    if (::posix_spawnp(&pid, argv[0], &actions.actions, &attributes.attributes, argv.data(),
+                       environ) != 0)
+        return start_result::start_failure;
+
+    state_->pid = pid;
+    state_->running = true;
+    state_->reaped = false;
+    state_->status = 0;
+    state_->process_fd = open_process_descriptor(pid);
+    std::swap(state_->out_fd, out.read_end);
+    std::swap(state_->err_fd, err.read_end);
+    if (!state_->block) state_->block.reset(new char[read_block_size]);
+    return start_result::started;
+}
+
+child_process::wait_result child_process::wait(std::string& out, std::string& err,
+                                               int timeout_ms) {
+    state& s = *state_;
+    if (!s.running) return wait_result::ended;
+
+    pollfd fds[3];
+    nfds_t count = 0;
+    const auto watch = [&](int fd) {
+        if (fd < 0) return -1;
+        fds[count] = pollfd{fd, POLLIN, 0};
+        return static_cast<int>(count++);
+    };
+    const int out_slot = watch(s.out_fd);
+    const int err_slot = watch(s.err_fd);
+    const int process_slot = watch(s.process_fd);
+    if (s.process_fd < 0 && (timeout_ms < 0 || timeout_ms > fallback_tick_ms))
+        timeout_ms = fallback_tick_ms;
+
+    const int ready = ::poll(fds, count, timeout_ms);
+    if (ready < 0) return errno == EINTR ? wait_result::running : wait_result::failure;
+
+    // Bounded reads keep one busy stream from starving the other and the exit test.
+    if (out_slot >= 0 && fds[out_slot].revents != 0) s.read_pipe(s.out_fd, out, s.drain_budget);
+    if (err_slot >= 0 && fds[err_slot].revents != 0) s.read_pipe(s.err_fd, err, s.drain_budget);
+
+    bool ended = false;
+    if (process_slot >= 0) {
+        ended = fds[process_slot].revents != 0;
+    } else {
+        s.reap(WNOHANG);
+        ended = s.reaped;
+    }
+    if (!ended) return wait_result::running;
+    s.finish(out, err);
+    return wait_result::ended;
+}
+
+void child_process::kill_group() {
+    state& s = *state_;
+    if (s.running) {
+        ::kill(-s.pid, SIGKILL);
+        ::kill(s.pid, SIGKILL);  // in case it left its group
+        s.reap(0);
+    }
+    s.close_all();
+}
+
+bool child_process::running() const { return state_->running; }
+
+int child_process::exit_code() const {
+    if (!state_->reaped || !WIFEXITED(state_->status)) return -1;
+    return WEXITSTATUS(state_->status);
+}
+
+int child_process::exit_signal() const {
+    if (!state_->reaped || !WIFSIGNALED(state_->status)) return 0;
+    return WTERMSIG(state_->status);
+}
+
+}  // namespace platform

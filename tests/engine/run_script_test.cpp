@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "engine/run_script.h"
+#include "tests/engine/runner_fixture.h"
+
+namespace {
+
+using namespace vuro_plugin;
+using runner_test::widen;
+
+class run_script_test : public runner_test::runner_fixture {
+protected:
+    runner_settings short_limit() const {
+        runner_settings settings;
+        settings.limit_ms = 300;
+        return settings;
+    }
+};
+
+TEST_F(run_script_test, completed_run_stores_and_returns_the_output) {
+    auto data = shell_plugin("printf '%s|' \"$0\" \"$@\"; printf 'warn' >&2");
+    const std::string output = run_script(u"run_process", {u"%61", u"", u"80"}, data, true);
+    // $0 is the bridge file, a fresh 40-character name with the extension.
+    const auto bar = output.find('|');
+    ASSERT_EQ(bar, 43u) << output;
+    EXPECT_EQ(output.substr(40, 3), ".sh");
+    const std::string path = utility::url_encode(
+        std::string(data.script_path.begin(), data.script_path.end()));
+    EXPECT_EQ(output.substr(bar + 1), path + "|run_process|%61||80|");
+    EXPECT_EQ(data.standard_output, output);
+    EXPECT_EQ(data.standard_error, "warn");
+    EXPECT_EQ(data.message, u"");
+    EXPECT_EQ(files_in_data_folder(), 0u);
+}
+
+TEST_F(run_script_test, output_ends_at_the_first_zero_byte) {
+    auto data = shell_plugin("printf 'ab\\000cd'; printf 'e\\000f' >&2");
+    EXPECT_EQ(run_script(u"run_process", {}, data, true), "ab");
+    EXPECT_EQ(data.standard_output, "ab");
+    EXPECT_EQ(data.standard_error, "e");
+}
+
+TEST_F(run_script_test, large_error_stream_with_silent_output_does_not_stall) {
+    auto data = shell_plugin("head -c 6000000 /dev/zero | tr '\\000' 'e' >&2");
+    EXPECT_EQ(run_script(u"run_process", {}, data, true), "");
+    EXPECT_EQ(data.standard_error.size(), 6000000u);
+    EXPECT_EQ(data.standard_error.find_first_not_of('e'), std::string::npos);
+}
+
+TEST_F(run_script_test, time_out_keeps_the_previous_outputs_and_message) {
+    auto data = shell_plugin("if [ \"$2\" = slow ]; then printf new; printf new >&2; sleep 30; fi;"
+                             " printf old; printf old-err >&2");
+    EXPECT_EQ(run_script(u"fast", {}, data, true, short_limit()), "old");
+    EXPECT_EQ(run_script(u"slow", {}, data, true, short_limit()), "");
+    EXPECT_EQ(data.standard_output, "old");
+    EXPECT_EQ(data.standard_error, "old-err");
+    EXPECT_EQ(data.message, u"");
+    EXPECT_EQ(files_in_data_folder(), 0u);
+}
+
+TEST_F(run_script_test, killed_or_failing_child_still_counts_as_completed) {
+    auto data = shell_plugin("printf before; printf err >&2; kill -KILL $$");
+    EXPECT_EQ(run_script(u"m", {}, data, true), "before");
+    EXPECT_EQ(data.standard_error, "err");
+    auto missing = shell_plugin("printf x; exit 127");
+    EXPECT_EQ(run_script(u"m", {}, missing, true), "x");
+}
+
+TEST_F(run_script_test, missing_interpreter_sets_the_start_message) {
+    auto data = shell_plugin("printf unused");
+    data.interpreter = u"no-such-interpreter-here";
+    data.standard_output = "earlier";
+    EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
+    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] no-such-interpreter-here"
+                            u"コマンドが実行できませんでした");
+    EXPECT_EQ(data.standard_output, "earlier");
+    EXPECT_EQ(files_in_data_folder(), 0u);
+    // The syntax check fails but, with a message already set, keeps the plug-in usable.
+    EXPECT_FALSE(check_syntax(data));
+    EXPECT_TRUE(data.usable);
+    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] no-such-interpreter-here"
+                            u"コマンドが実行できませんでした");
+}
+
+TEST_F(run_script_test, unwritable_bridge_file_sets_the_temporary_file_message) {
+    auto data = shell_plugin("printf unused");
+    data.data_folder = widen((folder_.path() / "no-such-folder").string() + "/");
+    EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
+    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] " + data.data_folder +
+                                u" への一時ファイル生成に失敗しました");
+}
+
+TEST_F(run_script_test, missing_plugin_file_returns_empty_and_changes_nothing) {
+    auto data = shell_plugin("printf unused");
+    data.script_path += u".gone";
+    data.standard_output = "earlier";
+    EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
+    EXPECT_EQ(data.message, u"");
+    EXPECT_EQ(data.standard_output, "earlier");
+}
+
+TEST_F(run_script_test, syntax_check_accepts_output_beginning_with_syntax_ok_in_any_case) {
+    for (const char* text : {"Syntax OK\\n", "syntax ok", "SYNTAX OKAY and more"}) {
+        auto data = shell_plugin(std::string("printf '") + text + "'");
+        EXPECT_TRUE(check_syntax(data)) << text;
+        EXPECT_TRUE(data.usable);
+        EXPECT_EQ(data.message, u"");
+    }
+}
+
+TEST_F(run_script_test, syntax_check_rejects_anything_else_and_marks_the_plugin_unusable) {
+    for (const char* text : {" syntax ok", "ok", "", "syntax  ok", "\\357\\273\\277syntax ok"}) {
+        auto data = shell_plugin(std::string("printf '") + text + "'");
+        EXPECT_FALSE(check_syntax(data)) << text;
+        EXPECT_FALSE(data.usable);
+        EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] "
+                                u"スクリプトファイルのプラグインの文法チェックに失敗しました");
+    }
+}
+
+TEST_F(run_script_test, failed_syntax_check_keeps_an_earlier_message) {
+    auto data = shell_plugin("printf nope");
+    data.message = u"earlier";
+    EXPECT_FALSE(check_syntax(data));
+    EXPECT_EQ(data.message, u"earlier");
+    EXPECT_TRUE(data.usable);
+}
+
+TEST_F(run_script_test, syntax_check_passes_the_method_and_no_arguments) {
+    auto data = shell_plugin("[ $# -eq 2 ] && [ \"$2\" = syntax_check ] && printf 'syntax ok'");
+    EXPECT_TRUE(check_syntax(data));
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+// Process-level checks for tests that start child processes.
+#include <set>
+#include <string>
+
+namespace test_support {
+
+// True while this process has any child, running or not yet reaped.
+bool has_child_processes();
+
+// The descriptors open in this process.
+std::set<int> open_descriptors();
+
+// True while the process exists and has not ended (a zombie counts as ended).
+bool process_running(int pid);
+
+// Kills every process of the group; used to clean up deliberate orphans.
+void kill_process_group(int group);
+
+// The CPU time (user + system) this process has used, in milliseconds.
+double process_cpu_ms();
+
+// While it lives, a helper thread sends SIGUSR1 to the constructing thread every few
+// milliseconds; the handler is installed without SA_RESTART, so blocking calls of that
+// thread return EINTR.
+class signal_storm {
+public:
+    signal_storm();
+    ~signal_storm();
+    signal_storm(const signal_storm&) = delete;
+    signal_storm& operator=(const signal_storm&) = delete;
+    int delivered() const;
+
+private:
+    struct state;
+    state* state_;
+};
+
+}  // namespace test_support
