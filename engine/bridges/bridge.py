@@ -42,13 +42,14 @@ def write_bytes(data):
 
 
 def load_plugin(path):
-    folder, file_name = os.path.split(path)
-    module_name = os.path.splitext(file_name)[0]
+    module_name = os.path.splitext(os.path.basename(path))[0]
     # The given file itself, whatever its extension's letter case.
     loader = importlib.machinery.SourceFileLoader(module_name, path)
     spec = importlib.util.spec_from_loader(module_name, loader)
     module = importlib.util.module_from_spec(spec)
-    sys.modules[module_name] = module
+    # Registered as an imported module would be, unless that would hide a module in use.
+    if module_name not in sys.modules:
+        sys.modules[module_name] = module
     loader.exec_module(module)
     return module
 

@@ -14,8 +14,10 @@ module Vuro_plugin_bridge
 
   module_function
 
+  # Bytes that are not UTF-8 become U+FFFD.
   def form_decode(text)
-    text.b.tr('+', ' ').gsub(/%([0-9A-Fa-f]{2})/n) { $1.hex.chr }.force_encoding(Encoding::UTF_8)
+    decoded = text.b.tr('+', ' ').gsub(/%([0-9A-Fa-f]{2})/n) { $1.hex.chr }
+    decoded.force_encoding(Encoding::UTF_8).scrub("\uFFFD")
   end
 
   def finish(text)

@@ -137,6 +137,16 @@ std::vector<shared_case> shared_cases() {
         {"ProcessRequestAllEmpty", "scenario", u"run_process", request_arguments("", "", "", 0, "", ""),
          listed("composition_string", "") + listed("proxy_name", "") + listed("proxy_password", "") +
              listed_port(0) + listed("proxy_username", "") + listed("reading_string", "") + empty_list},
+        {"TextThatIsNotUtf8", "scenario", u"run_process",
+         request_arguments("a\xFF" "b", "", "", 0, "", ""),
+         listed("composition_string", "a\uFFFDb") + listed("proxy_name", "") +
+             listed("proxy_password", "") + listed_port(0) + listed("proxy_username", "") +
+             listed("reading_string", "") + candidates({item({title("a\uFFFDb")})})},
+        {"PortReadAsLeadingDigits", "scenario", u"run_process",
+         {text_argument("p"), u"", u"", u"12ab", u"", u""},
+         listed("composition_string", "p") + listed("proxy_name", "") +
+             listed("proxy_password", "") + listed_port(12) + listed("proxy_username", "") +
+             listed("reading_string", "") + candidates({item({title("p")})})},
         {"PreferenceRequest", "scenario", u"run_preference", {text_argument(preference_path)},
          listed("path", preference_path)},
         {"CallbackRequest", "scenario", u"run_callback",
