@@ -22,9 +22,10 @@ sub form_decode {
     return $text;
 }
 
+# STDOUT by name: the plug-in may have selected another handle.
 sub finish {
     my ($text) = @_;
-    print $text;
+    print STDOUT $text;
     exit 0;
 }
 
@@ -180,7 +181,7 @@ if ($method eq 'syntax_check') {
     );
     optional_path(\%request_data);
     my %result = $entry_point->(\%request_data);
-    print Encode::encode_utf8(create_xml(\%result));
+    print STDOUT Encode::encode_utf8(create_xml(\%result));
 } elsif ($method eq 'run_preference') {
     finish('error : run_preference() argument error.') unless @ARGV == 3;
     my %request_data = ('path' => text_argument(2));

@@ -22,6 +22,8 @@ INTEGER = re.compile(r"\s*[+-]?\d+")
 # Whatever the locale, the plug-in's own output is UTF-8 and line ends stay as written.
 sys.stdout.reconfigure(encoding="utf-8", newline="\n")
 sys.stderr.reconfigure(encoding="utf-8")
+# The bridge's own output goes here even if the plug-in replaces sys.stdout.
+STDOUT = sys.stdout
 # Leave the plug-in folder as it is: no byte-code cache beside the plug-in.
 sys.dont_write_bytecode = True
 
@@ -36,9 +38,9 @@ def finish(text):
 
 
 def write_bytes(data):
-    sys.stdout.flush()
-    sys.stdout.buffer.write(data)
-    sys.stdout.buffer.flush()
+    STDOUT.flush()
+    STDOUT.buffer.write(data)
+    STDOUT.buffer.flush()
 
 
 def load_plugin(path):

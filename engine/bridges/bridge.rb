@@ -20,8 +20,9 @@ module Vuro_plugin_bridge
     decoded.force_encoding(Encoding::UTF_8).scrub("\uFFFD")
   end
 
+  # STDOUT by name: the plug-in may have replaced $stdout.
   def finish(text)
-    print text
+    STDOUT.print text
     exit 0
   end
 
@@ -169,5 +170,5 @@ entry_point = method(method_name)
 
 request_data = Vuro_plugin_bridge.request_data(method_name)
 result = entry_point.call(request_data)
-print Vuro_plugin_bridge.create_xml(result) if method_name == 'run_process'
+STDOUT.print Vuro_plugin_bridge.create_xml(result) if method_name == 'run_process'
 exit 0

@@ -34,7 +34,7 @@ std::string read_script(const std::string& path) {
 
 void write_function(std::ostream& out, const std::string& function, const std::string& path) {
     const std::string stored = utility::url_encode(read_script(path));
-    out << "\n// " << path << "\nconst std::string& " << function << "() {\n"
+    out << "\n// " << path.substr(path.find_last_of("/\\") + 1) << "\nconst std::string& " << function << "() {\n"
         << "    static const char* const pieces[] = {\n";
     for (std::size_t at = 0; at < stored.size(); at += piece_length)
         out << "        \"" << stored.substr(at, piece_length) << "\",\n";  // no quote or backslash

@@ -187,6 +187,8 @@ std::vector<shared_case> shared_cases() {
                                            "&amp;lt;b&amp;gt;&amp;apos;&amp;quot;")}),
                      item({title("long"), wrapped_comment("long", repeat("c", 1024))}),
                      item({title("none")})})},
+        {"PluginRedirectsItsOwnOutput", "scenario", u"run_process", scenario("redirect"),
+         candidates({item({title("x")})})},
         {"CandidateNotAList", "scenario", u"run_process", scenario("candidate_not_list"), empty_list},
         {"NoCandidateKey", "scenario", u"run_process", scenario("no_candidate"), empty_list},
         {"ResultNotADictionary", "scenario", u"run_process", scenario("not_dictionary"), empty_list},

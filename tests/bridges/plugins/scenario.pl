@@ -85,6 +85,12 @@ sub run_process {
     return [{'hyoki' => 'x'}] if $scenario eq 'not_dictionary';
     # UTF-8 bytes rather than characters: read as UTF-8.
     return ('candidate' => [{'hyoki' => Encode::encode_utf8('きょう')}]) if $scenario eq 'bytes';
+    if ($scenario eq 'redirect') {
+        open(my $elsewhere, '>', \my $buffer);
+        select($elsewhere);
+        print 'not on standard output';
+        return ('candidate' => [{'hyoki' => 'x'}]);
+    }
     if ($scenario eq 'raise') {
         print 'before';
         die "boom from plug-in\n";

@@ -1,5 +1,6 @@
 # Test plug-in: the composition string picks what it answers (see scenario.pl and
 # scenario.rb, which answer alike).
+import io
 import sys
 
 
@@ -89,6 +90,10 @@ def vuro_plugin_run_process(request):
     scenario = request["composition_string"]
     if scenario in SCENARIOS:
         return SCENARIOS[scenario]()
+    if scenario == "redirect":
+        sys.stdout = io.StringIO()
+        sys.stdout.write("not on standard output")
+        return {"candidate": [{"hyoki": "x"}]}
     if scenario == "raise":
         sys.stdout.write("before")
         raise RuntimeError("boom from plug-in")

@@ -1,5 +1,7 @@
 # Test plug-in: the composition string picks what it answers (see scenario.pl and
 # scenario.py, which answer alike).
+require 'stringio'
+
 module Vuro_plugin
   def describe(value)
     return "int:#{value}" if value.is_a?(Integer)
@@ -75,6 +77,10 @@ module Vuro_plugin
     when 'not_dictionary' then [{ 'hyoki' => 'x' }]
     # Binary rather than UTF-8 strings: read as UTF-8.
     when 'bytes' then { 'candidate' => [{ 'hyoki' => 'きょう'.b }] }
+    when 'redirect'
+      $stdout = StringIO.new
+      print 'not on standard output'
+      { 'candidate' => [{ 'hyoki' => 'x' }] }
     when 'raise'
       print 'before'
       raise 'boom from plug-in'
