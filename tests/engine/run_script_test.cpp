@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
 #include "engine/run_script.h"
+#include "utility/file_access.h"
+#include "utility/text_conversion.h"
 #include "tests/engine/runner_fixture.h"
 
 namespace {
@@ -90,6 +96,19 @@ TEST_F(run_script_test, unwritable_bridge_file_sets_the_temporary_file_message) 
                                 u" への一時ファイル生成に失敗しました");
 }
 
+TEST_F(run_script_test, timer_fault_sets_the_temporary_file_message_and_cleans_up) {
+    auto data = shell_plugin("sleep 30");
+    runner_settings settings;
+    auto reading = std::make_shared<std::int64_t>(1000);
+    settings.clock = [reading] { return (*reading)--; };  // runs backwards
+    data.standard_output = "earlier";
+    EXPECT_EQ(run_script(u"run_process", {}, data, true, settings), "");
+    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] " + data.data_folder +
+                                u" への一時ファイル生成に失敗しました");
+    EXPECT_EQ(data.standard_output, "earlier");
+    EXPECT_EQ(files_in_data_folder(), 0u);
+}
+
 TEST_F(run_script_test, missing_plugin_file_returns_empty_and_changes_nothing) {
     auto data = shell_plugin("printf unused");
     data.script_path += u".gone";
@@ -129,6 +148,83 @@ TEST_F(run_script_test, failed_syntax_check_keeps_an_earlier_message) {
 TEST_F(run_script_test, syntax_check_passes_the_method_and_no_arguments) {
     auto data = shell_plugin("[ $# -eq 2 ] && [ \"$2\" = syntax_check ] && printf 'syntax ok'");
     EXPECT_TRUE(check_syntax(data));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vuro_plugin;
+
+// A plug-in below a folder with Japanese characters and blanks, run through the real
+// interpreters with a bridge that prints the plug-in path argument as it arrived.
+class interpreter_test : public runner_test::runner_fixture {
+protected:
+    script_instance_data real_plugin(const std::u16string& interpreter, const std::u16string& extension,
+                                     const std::string& bridge) {
+        auto data = shell_plugin(bridge);
+        const std::u16string folder = folder_.u16() + u"/\u30d7\u30e9\u30b0 \u30a4\u30f3/";
+        const std::u16string file = u"\u8f9e\u66f8 1" + extension;
+        std::filesystem::create_directories(std::filesystem::u8path(utility::utf16_to_utf8(folder)));
+        utility::write_file(folder + file, "# plug-in\n");
+        data.interpreter = interpreter;
+        data.extension = extension;
+        data.script_path = folder + file;
+        data.file_name = file;
+        return data;
+    }
+    std::string encoded_path(const script_instance_data& data, bool utf8) const {
+        return utility::url_encode(utf8 ? utility::utf16_to_utf8(data.script_path)
+                                        : utility::utf16_to_ansi(data.script_path));
+    }
+};
+
+// Sets LC_ALL for one test and restores it afterwards.
+class scoped_locale {
+public:
+    explicit scoped_locale(const char* name) {
+        if (const char* value = std::getenv("LC_ALL")) saved_ = value;
+        ::setenv("LC_ALL", name, 1);
+    }
+    ~scoped_locale() {
+        if (saved_) ::setenv("LC_ALL", saved_->c_str(), 1);
+        else ::unsetenv("LC_ALL");
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+TEST_F(interpreter_test, python_receives_the_path_form_encoded_as_utf8) {
+    const scoped_locale locale("ja_JP.eucJP");
+    auto data = real_plugin(u"python", u".py", "import sys\r\nsys.stdout.write(sys.argv[1])\r\n");
+    const std::string output = run_script(u"syntax_check", {}, data, true);
+    EXPECT_EQ(output, encoded_path(data, true)) << data.standard_error;
+    EXPECT_EQ(files_in_data_folder(), 0u);
+}
+
+TEST_F(interpreter_test, ruby_and_perl_receive_the_path_form_encoded_in_the_ansi_code_page) {
+    const scoped_locale locale("ja_JP.eucJP");
+    auto ruby = real_plugin(u"ruby", u".rb", "print ARGV[0]\r\n");
+    EXPECT_NE(encoded_path(ruby, false), encoded_path(ruby, true));
+    EXPECT_EQ(run_script(u"syntax_check", {}, ruby, true), encoded_path(ruby, false))
+        << ruby.standard_error;
+    auto perl = real_plugin(u"perl", u".pl", "print $ARGV[0];\r\n");
+    EXPECT_EQ(run_script(u"syntax_check", {}, perl, true), encoded_path(perl, false))
+        << perl.standard_error;
+}
+
+TEST_F(interpreter_test, each_interpreter_passes_a_syntax_check_bridge) {
+    const std::pair<std::u16string, std::string> bridges[] = {
+        {u"perl", "print \"syntax ok\";\r\n"},
+        {u"ruby", "print \"syntax ok\"\r\n"},
+        {u"python", "import sys\r\nsys.stdout.write(\"syntax ok\")\r\n"},
+    };
+    for (const auto& [interpreter, bridge] : bridges) {
+        auto data = real_plugin(interpreter, u".x", bridge);
+        EXPECT_TRUE(check_syntax(data)) << data.standard_error;
+        EXPECT_EQ(data.standard_output, "syntax ok");
+    }
 }
 
 }  // namespace

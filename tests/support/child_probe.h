@@ -37,3 +37,12 @@ private:
 };
 
 }  // namespace test_support
+
+namespace test_support {
+
+// Opens /dev/null on a descriptor without close-on-exec, as a careless library would;
+// returns the descriptor. close_descriptor() closes it again.
+int open_inheritable_descriptor();
+void close_descriptor(int fd);
+
+}  // namespace test_support

@@ -7,10 +7,12 @@
 #include <fstream>
 #include <thread>
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace test_support {
 namespace {
@@ -53,6 +55,10 @@ double process_cpu_ms() {
     const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
+
+int open_inheritable_descriptor() { return ::open("/dev/null", O_RDONLY); }
+
+void close_descriptor(int fd) { ::close(fd); }
 
 struct signal_storm::state {
     struct sigaction previous {};

@@ -1,0 +1,99 @@
+// Costs of the interpreter runner, each against a baseline measured in the same run:
+// (a) parent CPU time while a child sleeps, as a share of the wall time (target < 1 %);
+// (b) capturing 64 MiB on each stream at once, against the same child writing both
+//     streams to /dev/null (target: within 2x).
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/execute_command.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+double seconds(clock_type::duration span) { return std::chrono::duration<double>(span).count(); }
+
+std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Wall seconds of one run of `script` under sh; checks the captured sizes.
+double timed_run(const std::string& script, std::size_t expected_each) {
+    std::string out;
+    std::string err;
+    const auto start = clock_type::now();
+    const int result = vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
+    const double wall = seconds(clock_type::now() - start);
+    const auto captured = [](const std::string& buffer) {
+        return buffer.empty() ? 0 : buffer.size() - 1;  // less the closing 0 byte
+    };
+    if (result != vuro_plugin::command_completed || captured(out) != expected_each ||
+        captured(err) != expected_each) {
+        std::fprintf(stderr, "run failed: result %d, %zu and %zu bytes\n", result, out.size(), err.size());
+        std::exit(1);
+    }
+    return wall;
+}
+
+void idle_wait_cost() {
+    const std::clock_t cpu_start = std::clock();
+    const auto wall_start = clock_type::now();
+    std::string out;
+    std::string err;
+    vuro_plugin::execute_command({u"sleep", u"2"}, u"", out, err, true);
+    const double wall = seconds(clock_type::now() - wall_start);
+    const double cpu = double(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+    std::printf("(a) child sleeps 2 s: wall %.3f s, parent CPU %.4f s = %.3f %% of wall (target < 1 %%)\n",
+                wall, cpu, 100.0 * cpu / wall);
+}
+
+void capture_throughput() {
+    constexpr std::size_t size = 64u << 20;
+    const auto file = std::filesystem::temp_directory_path() / "plugdebug-runner-bench.bin";
+    {
+        std::ofstream stream(file, std::ios::binary);
+        const std::string block(1 << 20, 'x');
+        for (std::size_t written = 0; written < size; written += block.size()) stream << block;
+    }
+    const std::string f = "'" + file.string() + "'";
+    const std::string captured = "cat " + f + " & cat " + f + " >&2; wait";
+    const std::string baseline = "cat " + f + " >/dev/null & cat " + f + " >/dev/null; wait";
+    // The floor of any pipe-based capture: the same bytes through two pipes into
+    // readers that discard them.
+    const std::string piped = "cat " + f + " | cat >/dev/null & cat " + f + " | cat >/dev/null; wait";
+    timed_run(baseline, 0);  // warm the page cache
+    std::vector<double> base_times;
+    std::vector<double> capture_times;
+    std::vector<double> piped_times;
+    for (int round = 0; round < 7; ++round) {
+        base_times.push_back(timed_run(baseline, 0));
+        capture_times.push_back(timed_run(captured, size));
+        piped_times.push_back(timed_run(piped, 0));
+    }
+    std::filesystem::remove(file);
+    const double base = median(base_times);
+    const double capture = median(capture_times);
+    const double pipe_floor = median(piped_times);
+    std::printf("(b) 64 MiB on each stream: captured %.3f s (%.0f MiB/s), cat to /dev/null %.3f s, "
+                "ratio %.2f (target <= 2)\n",
+                capture, 128.0 / capture, base, capture / base);
+    std::printf("    same bytes through two pipes into discarding readers %.3f s: ratio %.2f\n",
+                pipe_floor, capture / pipe_floor);
+}
+
+}  // namespace
+
+int main() {
+    idle_wait_cost();
+    capture_throughput();
+    return 0;
+}

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+#include "platform/child_process.h"
+#include "tests/support/child_probe.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+using platform::child_process;
+using clock_type = std::chrono::steady_clock;
+
+class child_process_test : public ::testing::Test {
+protected:
+    void SetUp() override { descriptors_before_ = test_support::open_descriptors(); }
+    void TearDown() override {
+        EXPECT_FALSE(test_support::has_child_processes()) << "a child was left unreaped";
+        EXPECT_EQ(test_support::open_descriptors(), descriptors_before_) << "a descriptor leaked";
+    }
+
+    // Starts the command and waits without limit until it ends.
+    child_process::wait_result run(child_process& child, const std::vector<std::string>& command,
+                                   const std::string& folder = {}) {
+        EXPECT_EQ(child.start(command, folder), child_process::start_result::started);
+        for (;;) {
+            const auto result = child.wait(out_, err_, -1);
+            if (result != child_process::wait_result::running) return result;
+        }
+    }
+    child_process::wait_result run_shell(child_process& child, const std::string& script) {
+        return run(child, {"sh", "-c", script});
+    }
+    static double seconds_since(clock_type::time_point start) {
+        return std::chrono::duration<double>(clock_type::now() - start).count();
+    }
+
+    std::string out_;
+    std::string err_;
+
+private:
+    std::set<int> descriptors_before_;
+};
+
+TEST_F(child_process_test, collects_both_streams_and_the_exit_code) {
+    child_process child;
+    EXPECT_EQ(run_shell(child, "printf 'to out'; printf 'to err' >&2; exit 7"),
+              child_process::wait_result::ended);
+    EXPECT_EQ(out_, "to out");
+    EXPECT_EQ(err_, "to err");
+    EXPECT_EQ(child.exit_code(), 7);
+    EXPECT_EQ(child.exit_signal(), 0);
+    EXPECT_FALSE(child.running());
+    EXPECT_EQ(child.wait(out_, err_, -1), child_process::wait_result::ended);
+}
+
+TEST_F(child_process_test, child_killed_by_a_signal_has_ended_with_its_output_kept) {
+    child_process child;
+    EXPECT_EQ(run_shell(child, "printf kept; kill -TERM $$; sleep 5"),
+              child_process::wait_result::ended);
+    EXPECT_EQ(out_, "kept");
+    EXPECT_EQ(child.exit_signal(), SIGTERM);
+    EXPECT_EQ(child.exit_code(), -1);
+}
+
+TEST_F(child_process_test, bytes_pass_unchanged_including_zero_bytes) {
+    child_process child;
+    run_shell(child, "printf 'a\\000b\\377'; printf '\\000' >&2");
+    EXPECT_EQ(out_, std::string("a\0b\xff", 4));
+    EXPECT_EQ(err_, std::string("\0", 1));
+}
+
+TEST_F(child_process_test, megabytes_on_one_stream_while_the_other_stays_silent) {
+    for (const char* stream : {">&2", ""}) {
+        out_.clear();
+        err_.clear();
+        child_process child;
+        run_shell(child, std::string("head -c 8000000 /dev/zero ") + stream);
+        EXPECT_EQ(out_.size() + err_.size(), 8000000u);
+        EXPECT_TRUE(out_.empty() || err_.empty());
+    }
+}
+
+TEST_F(child_process_test, output_written_just_before_the_end_is_never_lost) {
+    for (int i = 0; i < 30; ++i) {
+        out_.clear();
+        err_.clear();
+        child_process child;
+        run_shell(child, "head -c 100000 /dev/zero; head -c 70000 /dev/zero >&2; printf end");
+        ASSERT_EQ(out_.size(), 100003u) << "round " << i;
+        ASSERT_EQ(out_.substr(100000), "end");
+        ASSERT_EQ(err_.size(), 70000u) << "round " << i;
+    }
+}
+
+TEST_F(child_process_test, arguments_arrive_unchanged) {
+    const std::vector<std::string> arguments{"two words", "a \"quoted\" text", "", "\\\\",
+                                             "\xff\xfe not utf-8 \x80", "'single'", "*"};
+    std::vector<std::string> command{"sh", "-c", "printf '%s\\n' \"$#\"; printf '[%s]' \"$@\"", "sh"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    child_process child;
+    run(child, command);
+    std::string expected = std::to_string(arguments.size()) + "\n";
+    for (const auto& argument : arguments) expected += "[" + argument + "]";
+    EXPECT_EQ(out_, expected);
+}
+
+TEST_F(child_process_test, standard_input_is_at_end_of_file) {
+    const auto start = clock_type::now();
+    child_process child;
+    run_shell(child, "cat; read line; printf 'read=%s' \"$?\"");
+    EXPECT_EQ(out_, "read=1");
+    EXPECT_LT(seconds_since(start), 5.0);
+}
+
+TEST_F(child_process_test, no_descriptor_of_the_parent_reaches_the_child) {
+    const int careless = test_support::open_inheritable_descriptor();
+    ASSERT_GT(careless, 2);
+    child_process child;
+    run(child, {"perl", "-e",
+                "opendir D, '/proc/self/fd'; print join ',', sort { $a <=> $b } grep /^\\d+$/, readdir D"});
+    test_support::close_descriptor(careless);
+    EXPECT_EQ(out_, "0,1,2,3");  // 3 is perl's own listing
+}
+
+TEST_F(child_process_test, runs_in_its_own_process_group) {
+    child_process child;
+    run(child, {"perl", "-e", "print getpgrp() == $$ ? 'leader' : 'member'"});
+    EXPECT_EQ(out_, "leader");
+}
+
+TEST_F(child_process_test, start_failures_are_reported_not_run) {
+    const test_support::scratch_folder folder;
+    const auto plain = folder.path() / "plain-file";
+    std::ofstream(plain) << "#!/bin/sh\necho ran\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"no-such-interpreter-here"}, ""},
+        {{plain.string()}, ""},                               // not executable
+        {{folder.path().string()}, ""},                       // a folder
+        {{"sh", "-c", "echo ran"}, (folder.path() / "gone").string()},  // no working folder
+    };
+    for (const auto& [command, working_folder] : cases) {
+        child_process child;
+        EXPECT_EQ(child.start(command, working_folder), child_process::start_result::start_failure)
+            << command[0];
+        EXPECT_FALSE(child.running());
+    }
+}
+
+TEST_F(child_process_test, child_closing_both_streams_is_waited_for_without_spinning) {
+    const double cpu_before = test_support::process_cpu_ms();
+    const auto start = clock_type::now();
+    child_process child;
+    run_shell(child, "printf early; exec >&- 2>&-; sleep 0.5");
+    EXPECT_GE(seconds_since(start), 0.45);
+    EXPECT_EQ(out_, "early");
+    EXPECT_LT(test_support::process_cpu_ms() - cpu_before, 100.0);
+}
+
+TEST_F(child_process_test, background_grandchild_holding_the_pipes_does_not_delay_the_end) {
+    const auto start = clock_type::now();
+    child_process child;
+    run_shell(child, "sleep 20 & printf $!");
+    EXPECT_LT(seconds_since(start), 5.0);
+    EXPECT_EQ(child.exit_code(), 0);
+    test_support::kill_process_group(std::stoi(out_));
+}
+
+TEST_F(child_process_test, kill_group_ends_child_and_grandchildren) {
+    const test_support::scratch_folder folder;
+    const auto pid_file = folder.path() / "pid";
+    child_process child;
+    ASSERT_EQ(child.start({"sh", "-c", "sleep 30 & echo $! > '" + pid_file.string() + "'; wait"}, {}),
+              child_process::start_result::started);
+    int grandchild = 0;
+    for (int i = 0; i < 500 && grandchild == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream(pid_file) >> grandchild;
+    }
+    ASSERT_GT(grandchild, 0);
+    EXPECT_EQ(child.wait(out_, err_, 10), child_process::wait_result::running);
+    child.kill_group();
+    EXPECT_FALSE(child.running());
+    for (int i = 0; i < 100 && test_support::process_running(grandchild); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(test_support::process_running(grandchild));
+}
+
+TEST_F(child_process_test, destructor_kills_and_reaps_a_running_child) {
+    const auto start = clock_type::now();
+    {
+        child_process child;
+        ASSERT_EQ(child.start({"sleep", "30"}, {}), child_process::start_result::started);
+    }
+    EXPECT_LT(seconds_since(start), 5.0);
+}
+
+}  // namespace
