@@ -1,0 +1,3 @@
+package Vuro_plugin;
+sub run_preference { }
+1;

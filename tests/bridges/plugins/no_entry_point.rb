@@ -1,0 +1,3 @@
+module Vuro_plugin
+  def run_preference(request); end
+end

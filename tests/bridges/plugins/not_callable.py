@@ -1,0 +1,1 @@
+vuro_plugin_run_process = "not a function"

@@ -1,0 +1,3 @@
+package Vuro_plugin;
+sub run_process { my ($request) = @_; return ('candidate' => [ ; }
+1;

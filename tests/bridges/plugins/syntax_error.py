@@ -1,0 +1,2 @@
+def vuro_plugin_run_process(request)
+    return {"candidate": []}

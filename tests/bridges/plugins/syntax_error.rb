@@ -1,0 +1,5 @@
+module Vuro_plugin
+  def run_process(request)
+    { 'candidate' => [ }
+  end
+end
