@@ -5,6 +5,7 @@
 
 #include "engine/command_line.h"
 #include "utility/url_encoding.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -12,21 +13,7 @@ using vuro_plugin::build_command_line;
 using vuro_plugin::encode_script_path;
 using vuro_plugin::render_command_line;
 
-// Sets LC_ALL for one test and restores it afterwards.
-class scoped_locale {
-public:
-    explicit scoped_locale(const char* name) {
-        if (const char* value = std::getenv("LC_ALL")) saved_ = value;
-        ::setenv("LC_ALL", name, 1);
-    }
-    ~scoped_locale() {
-        if (saved_) ::setenv("LC_ALL", saved_->c_str(), 1);
-        else ::unsetenv("LC_ALL");
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
+using test_support::scoped_locale;
 
 std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 

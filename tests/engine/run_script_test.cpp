@@ -8,6 +8,7 @@
 #include "utility/file_access.h"
 #include "utility/text_conversion.h"
 #include "tests/engine/runner_fixture.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -179,21 +180,7 @@ protected:
     }
 };
 
-// Sets LC_ALL for one test and restores it afterwards.
-class scoped_locale {
-public:
-    explicit scoped_locale(const char* name) {
-        if (const char* value = std::getenv("LC_ALL")) saved_ = value;
-        ::setenv("LC_ALL", name, 1);
-    }
-    ~scoped_locale() {
-        if (saved_) ::setenv("LC_ALL", saved_->c_str(), 1);
-        else ::unsetenv("LC_ALL");
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
+using test_support::scoped_locale;
 
 TEST_F(interpreter_test, python_receives_the_path_form_encoded_as_utf8) {
     const scoped_locale locale("ja_JP.eucJP");

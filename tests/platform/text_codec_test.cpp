@@ -5,34 +5,11 @@
 #include <string>
 
 #include "platform/text_codec.h"
+#include "tests/support/environment.h"
 
 namespace {
 
 using platform::code_page;
-
-// Sets the locale variables for one test and puts the old values back.
-class locale_override {
-public:
-    explicit locale_override(const char* lc_all) {
-        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-            const char* value = std::getenv(name);
-            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
-            ::unsetenv(name);
-        }
-        if (lc_all != nullptr) ::setenv("LC_ALL", lc_all, 1);
-    }
-    ~locale_override() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 std::u16string decode(code_page page, const std::string& bytes) {
     std::u16string out;
@@ -73,7 +50,7 @@ TEST(Utf8Codec, EmbeddedNulIsConvertedLikeAnyCharacter) {
 
 TEST(AnsiCodec, CAndPosixLocalesCountAsUtf8) {
     for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr)}) {
-        locale_override locale(name);
+        test_support::scoped_locale locale(name);
         EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
         EXPECT_EQ(decode(code_page::ansi, "\xE6\x97\xA5"), u"日");
         EXPECT_EQ(encode(code_page::ansi, u"日"), "\xE6\x97\xA5");
@@ -81,19 +58,19 @@ TEST(AnsiCodec, CAndPosixLocalesCountAsUtf8) {
 }
 
 TEST(AnsiCodec, Utf8LocaleIsUtf8) {
-    locale_override locale("C.UTF-8");
+    test_support::scoped_locale locale("C.UTF-8");
     EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
     EXPECT_EQ(encode(code_page::ansi, u"日本語"), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
 }
 
 TEST(AnsiCodec, LegacyLocaleUsesItsCodesetEvenWhenNotInstalled) {
-    locale_override locale("ja_JP.eucJP");
+    test_support::scoped_locale locale("ja_JP.eucJP");
     EXPECT_EQ(encode(code_page::ansi, u"日本語"), "\xC6\xFC\xCB\xDC\xB8\xEC");
     EXPECT_EQ(decode(code_page::ansi, "\xC6\xFC\xCB\xDC\xB8\xEC"), u"日本語");
 }
 
 TEST(AnsiCodec, UnmappableCharactersBecomeQuestionMarks) {
-    locale_override locale("ja_JP.eucJP");
+    test_support::scoped_locale locale("ja_JP.eucJP");
     EXPECT_EQ(encode(code_page::ansi, u"a\U0001F600b"), "a?b");
 }
 

@@ -29,4 +29,17 @@ private:
     std::optional<std::string> old_;
 };
 
+// The locale the process's children and the ANSI code page see: LC_ALL set to `name`
+// (unset when null), LC_CTYPE and LANG unset, all restored afterwards.
+class scoped_locale {
+public:
+    explicit scoped_locale(const char* name)
+        : all_("LC_ALL", name ? std::optional<std::string>(name) : std::nullopt),
+          ctype_("LC_CTYPE", std::nullopt),
+          lang_("LANG", std::nullopt) {}
+
+private:
+    scoped_environment all_, ctype_, lang_;
+};
+
 }  // namespace test_support

@@ -7,20 +7,14 @@
 #include "utility/data_folder.h"
 #include "utility/text_conversion.h"
 #include "utility/vuro_file_path.h"
+#include "tests/support/expect_error.h"
 
 namespace {
 
 using test_support::scoped_environment;
 using utility::VuroFilePath;
 
-void expect_runtime_error(const std::function<void()>& action, const std::string& text) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception, expected " << text;
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), text);
-    }
-}
+using test_support::expect_runtime_error;
 
 std::u16string u16(const std::filesystem::path& path) { return utility::utf8_to_utf16(path.string()); }
 

@@ -5,6 +5,7 @@
 
 #include "tests/support/scratch.h"
 #include "utility/file_access.h"
+#include "tests/support/expect_error.h"
 
 namespace {
 
@@ -13,14 +14,7 @@ std::string raw_contents(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void expect_runtime_error(const std::function<void()>& action, const std::string& text) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), text);
-    }
-}
+using test_support::expect_runtime_error;
 
 TEST(ReadFile, StopsAtTheFirstZeroByte) {
     test_support::scratch_folder folder;

@@ -5,19 +5,13 @@
 
 #include "tests/support/registry_fixture.h"
 #include "utility/registry_access.h"
+#include "tests/support/expect_error.h"
 
 namespace {
 
 using utility::registry_access;
 
-void expect_runtime_error(const std::function<void()>& action, const std::string& text) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception, expected " << text;
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), text);
-    }
-}
+using test_support::expect_runtime_error;
 
 class RegistryAccess : public test_support::registry_fixture {
 protected:

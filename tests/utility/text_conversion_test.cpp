@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/environment.h"
 #include "utility/text_conversion.h"
 
 namespace {
@@ -33,14 +34,13 @@ TEST(TextConversion, InvalidInputIsSubstitutedNotThrown) {
 }
 
 TEST(TextConversion, AnsiFollowsTheLocale) {
-    const char* saved = std::getenv("LC_ALL");
-    const std::string old = saved ? saved : "";
-    ::setenv("LC_ALL", "C", 1);
-    EXPECT_EQ(utility::utf16_to_ansi(u"日"), "\xE6\x97\xA5");
-    ::setenv("LC_ALL", "ja_JP.SJIS", 1);
+    {
+        test_support::scoped_locale locale("C");
+        EXPECT_EQ(utility::utf16_to_ansi(u"日"), "\xE6\x97\xA5");
+    }
+    test_support::scoped_locale locale("ja_JP.SJIS");
     EXPECT_EQ(utility::utf16_to_ansi(u"日"), "\x93\xFA");
     EXPECT_EQ(utility::ansi_to_utf16("\x93\xFA"), u"日");
-    if (saved) ::setenv("LC_ALL", old.c_str(), 1); else ::unsetenv("LC_ALL");
 }
 
 TEST(CaseHandling, NarrowUpperCaseTouchesAsciiLettersOnly) {
