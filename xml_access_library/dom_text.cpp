@@ -1,0 +1,94 @@
+#include "xml_access_library/dom_text.h"
+
+#include <libxml/entities.h>
+
+#include <cstring>
+
+#include "xml_access_library/dom_document.h"
+#include "xml_access_library/xml_node.h"
+
+namespace xml_access_library::detail {
+namespace {
+
+// libxml2 refuses deeper entity nesting while parsing; this only guards the walk.
+constexpr int max_entity_depth = 64;
+
+std::string_view view_of(const xmlChar* text) {
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+class text_collector {
+public:
+    text_collector(dom_document& owner, std::string& out) : owner_(owner), out_(out) {}
+
+    void append_nodes(const xmlNode* node) {
+        for (; node != nullptr; node = node->next) {
+            switch (node->type) {
+            case XML_TEXT_NODE:
+            case XML_CDATA_SECTION_NODE:
+                append(view_of(node->content));
+                break;
+            case XML_ELEMENT_NODE:
+                append_nodes(node->children);
+                break;
+            case XML_ENTITY_REF_NODE:
+                append_entity(node);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+private:
+    void append(std::string_view text) {
+        // Charged before copying, so an expansion never grows past the limit.
+        if (entity_depth_ > 0) owner_.charge_expansion(text.size());
+        out_ += text;
+    }
+
+    void append_entity(const xmlNode* reference) {
+        const xmlEntity* entity = xmlGetDocEntity(reference->doc, reference->name);
+        if (entity == nullptr) return;
+        if (entity->etype == XML_INTERNAL_PREDEFINED_ENTITY) {
+            out_ += view_of(entity->content);
+            return;
+        }
+        if (entity_depth_ >= max_entity_depth)
+            throw dom_error("xml_access_utility : entity nesting too deep");
+        // External entities are never loaded: they have no children and add nothing.
+        ++entity_depth_;
+        append_nodes(entity->children);
+        --entity_depth_;
+    }
+
+    dom_document& owner_;
+    std::string& out_;
+    int entity_depth_ = 0;
+};
+
+bool is_prefixed_name(std::string_view name, const xmlNs* ns, const xmlChar* local) {
+    const std::string_view prefix = view_of(ns ? ns->prefix : nullptr);
+    const std::string_view local_name = view_of(local);
+    if (prefix.empty()) return name == local_name;
+    return name.size() == prefix.size() + 1 + local_name.size() &&
+           name.substr(0, prefix.size()) == prefix && name[prefix.size()] == ':' &&
+           name.substr(prefix.size() + 1) == local_name;
+}
+
+}  // namespace
+
+void append_text(const xmlNode* first, std::string& out) {
+    if (first == nullptr) return;
+    text_collector(owner_of(first), out).append_nodes(first);
+}
+
+bool has_qualified_name(const xmlNode* node, std::string_view name) {
+    return is_prefixed_name(name, node->ns, node->name);
+}
+
+bool has_qualified_name(const xmlAttr* attribute, std::string_view name) {
+    return is_prefixed_name(name, attribute->ns, attribute->name);
+}
+
+}  // namespace xml_access_library::detail

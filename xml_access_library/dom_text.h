@@ -1,0 +1,19 @@
+#pragma once
+// Internal to this folder: character data and names of libxml2 nodes.
+#include <libxml/tree.h>
+
+#include <string>
+#include <string_view>
+
+namespace xml_access_library::detail {
+
+// Appends the character data of `first` and its following siblings with all their
+// descendants: text and CDATA, internal entities replaced, comments and processing
+// instructions left out. Entity replacement text is charged to the node's document.
+void append_text(const xmlNode* first, std::string& out);
+
+// The name as written in the document, prefix included.
+bool has_qualified_name(const xmlNode* node, std::string_view name);
+bool has_qualified_name(const xmlAttr* attribute, std::string_view name);
+
+}  // namespace xml_access_library::detail

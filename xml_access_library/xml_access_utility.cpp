@@ -1,0 +1,129 @@
+#include "xml_access_library/xml_access_utility.h"
+
+#include <libxml/tree.h>
+
+#include <stdexcept>
+#include <string_view>
+
+#include "utility/text_conversion.h"
+#include "xml_access_library/dom_document.h"
+#include "xml_access_library/dom_text.h"
+
+namespace xml_access_library {
+
+element_ref node_list::item(std::int32_t index) const {
+    if (index < 0 || index >= length()) return {};
+    // Aliasing: the element shares ownership of the document.
+    return element_ref(std::const_pointer_cast<void>(document_), items_[index]);
+}
+
+namespace xml_access_utility {
+namespace {
+
+const xmlNode* require(const element_ref& node, const char* operation) {
+    if (!node) throw dom_error(std::string("xml_access_utility::") + operation + "() : invalid pointer");
+    return node.get();
+}
+
+std::u16string diagnostic_of(const detail::load_result& result) {
+    return utility::utf8_to_utf16("At line " + std::to_string(result.line) + "\n" + result.reason);
+}
+
+const xmlNs* declared_namespace(const xmlNode* node, std::string_view name) {
+    std::string_view prefix;
+    if (name.substr(0, 6) == "xmlns:") prefix = name.substr(6);
+    else if (name != "xmlns") return nullptr;
+    for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+        const std::string_view declared =
+            ns->prefix ? reinterpret_cast<const char*>(ns->prefix) : std::string_view();
+        if (declared == prefix) return ns;
+    }
+    return nullptr;
+}
+
+// The attribute's value as it would read in the DOM; false when there is no such attribute.
+bool read_attribute(const xmlNode* node, std::string_view name, std::string& value) {
+    if (const xmlNs* ns = declared_namespace(node, name)) {
+        if (ns->href) value = reinterpret_cast<const char*>(ns->href);
+        return true;
+    }
+    for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
+        if (!detail::has_qualified_name(attribute, name)) continue;
+        detail::append_text(attribute->children, value);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+element_ref get_root_node(xml_access_utility_impl& source) {
+    const std::runtime_error failure("xml_access_utility::get_root_node() : failed");
+    const detail::load_result result = detail::load_document(source.read_rest());
+    if (!result.document) {
+        source.set_diagnostic(diagnostic_of(result));
+        throw failure;
+    }
+    xmlNode* root = xmlDocGetRootElement(result.document->get());
+    if (root == nullptr) throw failure;
+    return element_ref(result.document, root);
+}
+
+node_list_ref get_node_list_by_name_tag(const std::u16string& tag_name, const element_ref& element) {
+    const xmlNode* top = require(element, "get_node_list_by_name_tag");
+    const std::string name = utility::utf16_to_utf8(tag_name);
+    std::vector<xmlNode*> found;
+    // Pre-order walk of the elements below `top`, without recursion.
+    xmlNode* node = top->children;
+    while (node != nullptr) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (detail::has_qualified_name(node, name)) found.push_back(node);
+            if (node->children != nullptr) {
+                node = node->children;
+                continue;
+            }
+        }
+        while (node != nullptr && node->next == nullptr) {
+            node = node->parent;
+            if (node == top) node = nullptr;
+        }
+        if (node != nullptr) node = node->next;
+    }
+    return std::make_shared<const node_list>(element, std::move(found));
+}
+
+element_ref get_node_by_node_list(const node_list_ref& list, std::int32_t index) {
+    if (!list) throw dom_error("xml_access_utility::get_node_by_node_list() : invalid pointer");
+    element_ref item = list->item(index);
+    if (!item) throw std::runtime_error("xml_access_utility::get_node_by_node_list() : failed");
+    return item;
+}
+
+element_ref get_node_by_name_tag(const std::u16string& name, const element_ref& node) {
+    const xmlNode* parent = require(node, "get_node_by_name_tag");
+    const std::string wanted = utility::utf16_to_utf8(name);
+    for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE && detail::has_qualified_name(child, wanted))
+            return element_ref(node, child);
+    }
+    return {};
+}
+
+std::u16string get_node_text(const element_ref& node) {
+    const xmlNode* element = require(node, "get_node_text");
+    std::string text;
+    detail::append_text(element->children, text);
+    return utility::utf8_to_utf16(text);
+}
+
+bool check_attribute_value(const element_ref& node, const std::u16string& attribute_name,
+                           const std::u16string& value) {
+    const xmlNode* element = require(node, "check_attribute_value");
+    if (element->type != XML_ELEMENT_NODE) return false;
+    std::string actual;
+    if (!read_attribute(element, utility::utf16_to_utf8(attribute_name), actual)) return false;
+    return utility::utf8_to_utf16(actual) == value;
+}
+
+}  // namespace xml_access_utility
+}  // namespace xml_access_library
