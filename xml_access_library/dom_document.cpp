@@ -3,6 +3,8 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 
 #include "xml_access_library/xml_access_utility_impl.h"
@@ -59,6 +61,25 @@ std::string trimmed_reason(const char* message) {
     return reason;
 }
 
+// libxml2 pulls the text through this in chunks instead of first copying all of it.
+struct memory_reader {
+    std::string_view rest;
+
+    static int read(void* context, char* buffer, int length) {
+        auto& reader = *static_cast<memory_reader*>(context);
+        const std::size_t count = std::min(reader.rest.size(), static_cast<std::size_t>(length));
+        std::memcpy(buffer, reader.rest.data(), count);
+        reader.rest.remove_prefix(count);
+        return static_cast<int>(count);
+    }
+};
+
+xmlDocPtr parse_in_chunks(xmlParserCtxtPtr context, std::string_view bytes) {
+    memory_reader reader{bytes};
+    return xmlCtxtReadIO(context, memory_reader::read, nullptr, &reader, nullptr, nullptr,
+                         parse_options);
+}
+
 }  // namespace
 
 dom_document::dom_document(xmlDocPtr document) : document_(document) {
@@ -80,20 +101,19 @@ dom_document& owner_of(const xmlNode* node) {
 load_result load_document(std::string_view bytes) {
     initialise_once();
     load_result result;
+    if (bytes.empty()) {
+        result.line = 1;
+        result.reason = "Document is empty";
+        return result;
+    }
     silenced_errors silence;
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(xmlNewParserCtxt(),
                                                                        xmlFreeParserCtxt);
-    if (!context) {
-        result.reason = "out of memory";
-        return result;
-    }
-    const char* data = bytes.empty() ? "" : bytes.data();
-    xmlDocPtr document = xmlCtxtReadMemory(context.get(), data, static_cast<int>(bytes.size()),
-                                           nullptr, nullptr, parse_options);
+    xmlDocPtr document = context ? parse_in_chunks(context.get(), bytes) : nullptr;
     if (document == nullptr) {
-        const xmlError* error = xmlCtxtGetLastError(context.get());
+        const xmlError* error = context ? xmlCtxtGetLastError(context.get()) : nullptr;
         result.line = error ? error->line : 0;
-        result.reason = trimmed_reason(error ? error->message : nullptr);
+        result.reason = trimmed_reason(error ? error->message : "out of memory");
         return result;
     }
     try {

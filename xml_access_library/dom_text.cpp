@@ -19,10 +19,11 @@ std::string_view view_of(const xmlChar* text) {
 
 class text_collector {
 public:
-    text_collector(dom_document& owner, std::string& out) : owner_(owner), out_(out) {}
+    text_collector(dom_document& owner, std::string& out, std::size_t max_bytes)
+        : owner_(owner), out_(out), max_bytes_(max_bytes) {}
 
     void append_nodes(const xmlNode* node) {
-        for (; node != nullptr; node = node->next) {
+        for (; node != nullptr && out_.size() < max_bytes_; node = node->next) {
             switch (node->type) {
             case XML_TEXT_NODE:
             case XML_CDATA_SECTION_NODE:
@@ -43,6 +44,7 @@ public:
 private:
     void append(std::string_view text) {
         // Charged before copying, so an expansion never grows past the limit.
+        text = text.substr(0, max_bytes_ - out_.size());
         if (entity_depth_ > 0) owner_.charge_expansion(text.size());
         out_ += text;
     }
@@ -51,7 +53,7 @@ private:
         const xmlEntity* entity = xmlGetDocEntity(reference->doc, reference->name);
         if (entity == nullptr) return;
         if (entity->etype == XML_INTERNAL_PREDEFINED_ENTITY) {
-            out_ += view_of(entity->content);
+            out_ += view_of(entity->content).substr(0, max_bytes_ - out_.size());
             return;
         }
         if (entity_depth_ >= max_entity_depth)
@@ -64,6 +66,7 @@ private:
 
     dom_document& owner_;
     std::string& out_;
+    const std::size_t max_bytes_;
     int entity_depth_ = 0;
 };
 
@@ -78,9 +81,9 @@ bool is_prefixed_name(std::string_view name, const xmlNs* ns, const xmlChar* loc
 
 }  // namespace
 
-void append_text(const xmlNode* first, std::string& out) {
+void append_text(const xmlNode* first, std::string& out, std::size_t max_bytes) {
     if (first == nullptr) return;
-    text_collector(owner_of(first), out).append_nodes(first);
+    text_collector(owner_of(first), out, max_bytes).append_nodes(first);
 }
 
 bool has_qualified_name(const xmlNode* node, std::string_view name) {

@@ -2,6 +2,7 @@
 // Internal to this folder: character data and names of libxml2 nodes.
 #include <libxml/tree.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,9 @@ namespace xml_access_library::detail {
 // Appends the character data of `first` and its following siblings with all their
 // descendants: text and CDATA, internal entities replaced, comments and processing
 // instructions left out. Entity replacement text is charged to the node's document.
-void append_text(const xmlNode* first, std::string& out);
+// Stops once `out` holds `max_bytes` bytes.
+void append_text(const xmlNode* first, std::string& out,
+                 std::size_t max_bytes = std::string::npos);
 
 // The name as written in the document, prefix included.
 bool has_qualified_name(const xmlNode* node, std::string_view name);

@@ -1,5 +1,7 @@
 #include "xml_access_library/script_load.h"
 
+#include <algorithm>
+
 #include "xml_access_library/xml_access_utility.h"
 #include "xml_access_library/xml_access_utility_impl.h"
 
@@ -19,9 +21,7 @@ using namespace xml_access_utility;
 std::u16string child_text(const element_ref& item, const std::u16string& name, std::size_t limit) {
     const element_ref child = get_node_by_name_tag(name, item);
     if (!child) return {};
-    std::u16string text = get_node_text(child);
-    if (text.size() > limit) text.resize(limit);
-    return text;
+    return get_node_text(child, limit);
 }
 
 // The two string types carry the element's text; the two function types carry none.
@@ -31,8 +31,7 @@ void read_alternative(const element_ref& item, script_candidate_data& data) {
     for (const char16_t* type : {u"definite_string", u"url_jump_string"}) {
         if (check_attribute_value(alternative, u"type", type)) {
             data.alternative_type = type;
-            data.alternative = get_node_text(alternative);
-            if (data.alternative.size() > 512) data.alternative.resize(512);
+            data.alternative = get_node_text(alternative, 512);
             return;
         }
     }
@@ -67,6 +66,7 @@ bool script_load::parse() {
         const element_ref root = get_root_node(impl_->source);
         const node_list_ref items = get_node_list_by_name_tag(u"item", root);
         const std::int32_t count = items->length();
+        list.reserve(std::min<std::size_t>(count, max_records));
         // Items past the last record that fits would be read only to be dropped.
         for (std::int32_t index = 0; index < count && list.size() < max_records; ++index) {
             const element_ref item = get_node_by_node_list(items, index);

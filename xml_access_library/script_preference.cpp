@@ -20,14 +20,9 @@ namespace {
 
 using namespace xml_access_utility;
 
-std::u16string child_text(const element_ref& root, const std::u16string& name) {
+std::u16string child_text(const element_ref& root, const std::u16string& name, std::size_t limit) {
     const element_ref child = get_node_by_name_tag(name, root);
-    return child ? get_node_text(child) : std::u16string();
-}
-
-std::u16string cut(std::u16string text, std::size_t limit) {
-    if (text.size() > limit) text.resize(limit);
-    return text;
+    return child ? get_node_text(child, limit) : std::u16string();
 }
 
 // A decimal integer read as strtol reads it (leading white space and one sign allowed);
@@ -50,10 +45,10 @@ bool switch_value(const element_ref& root, const std::u16string& name) {
 
 script_preference_data read_record(const element_ref& root) {
     script_preference_data data;
-    data.name = cut(child_text(root, u"name"), 100);
-    data.name_short = cut(child_text(root, u"name_short"), 16);
-    data.description = cut(child_text(root, u"description"), 256);
-    data.copyright = cut(child_text(root, u"copyright"), 256);
+    data.name = child_text(root, u"name", 100);
+    data.name_short = child_text(root, u"name_short", 16);
+    data.description = child_text(root, u"description", 256);
+    data.copyright = child_text(root, u"copyright", 256);
     data.major_version = version_value(root, u"major_version");
     data.minor_version = version_value(root, u"minor_version");
     data.preference = switch_value(root, u"preference");

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "utility/text_conversion.h"
 #include "xml_access_library/dom_document.h"
 #include "xml_access_library/dom_text.h"
+#include "xml_access_library/dom_unicode.h"
 
 namespace xml_access_library {
 
@@ -26,7 +26,7 @@ const xmlNode* require(const element_ref& node, const char* operation) {
 }
 
 std::u16string diagnostic_of(const detail::load_result& result) {
-    return utility::utf8_to_utf16("At line " + std::to_string(result.line) + "\n" + result.reason);
+    return detail::utf16_of("At line " + std::to_string(result.line) + "\n" + result.reason);
 }
 
 const xmlNs* declared_namespace(const xmlNode* node, std::string_view name) {
@@ -41,10 +41,26 @@ const xmlNs* declared_namespace(const xmlNode* node, std::string_view name) {
     return nullptr;
 }
 
+std::string_view view_of(const xmlChar* text) {
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+// The character data below `first`, decoded to at most `limit` code units.
+std::u16string text_of(const xmlNode* first, std::size_t limit) {
+    const bool single_text = first != nullptr && first->next == nullptr &&
+                             (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE);
+    if (single_text) return detail::utf16_of(view_of(first->content), limit);  // the usual case
+    // `limit` code units never take more than 4 bytes each in UTF-8.
+    const std::size_t max_bytes = limit > std::string::npos / 4 ? std::string::npos : limit * 4;
+    std::string text;
+    detail::append_text(first, text, max_bytes);
+    return detail::utf16_of(text, limit);
+}
+
 // The attribute's value as it would read in the DOM; false when there is no such attribute.
 bool read_attribute(const xmlNode* node, std::string_view name, std::string& value) {
     if (const xmlNs* ns = declared_namespace(node, name)) {
-        if (ns->href) value = reinterpret_cast<const char*>(ns->href);
+        value = view_of(ns->href);
         return true;
     }
     for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
@@ -71,7 +87,7 @@ element_ref get_root_node(xml_access_utility_impl& source) {
 
 node_list_ref get_node_list_by_name_tag(const std::u16string& tag_name, const element_ref& element) {
     const xmlNode* top = require(element, "get_node_list_by_name_tag");
-    const std::string name = utility::utf16_to_utf8(tag_name);
+    const std::string name = detail::utf8_of(tag_name);
     std::vector<xmlNode*> found;
     // Pre-order walk of the elements below `top`, without recursion.
     xmlNode* node = top->children;
@@ -101,7 +117,7 @@ element_ref get_node_by_node_list(const node_list_ref& list, std::int32_t index)
 
 element_ref get_node_by_name_tag(const std::u16string& name, const element_ref& node) {
     const xmlNode* parent = require(node, "get_node_by_name_tag");
-    const std::string wanted = utility::utf16_to_utf8(name);
+    const std::string wanted = detail::utf8_of(name);
     for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
         if (child->type == XML_ELEMENT_NODE && detail::has_qualified_name(child, wanted))
             return element_ref(node, child);
@@ -110,10 +126,11 @@ element_ref get_node_by_name_tag(const std::u16string& name, const element_ref& 
 }
 
 std::u16string get_node_text(const element_ref& node) {
-    const xmlNode* element = require(node, "get_node_text");
-    std::string text;
-    detail::append_text(element->children, text);
-    return utility::utf8_to_utf16(text);
+    return text_of(require(node, "get_node_text")->children, std::u16string::npos);
+}
+
+std::u16string get_node_text(const element_ref& node, std::size_t limit) {
+    return text_of(require(node, "get_node_text")->children, limit);
 }
 
 bool check_attribute_value(const element_ref& node, const std::u16string& attribute_name,
@@ -121,8 +138,8 @@ bool check_attribute_value(const element_ref& node, const std::u16string& attrib
     const xmlNode* element = require(node, "check_attribute_value");
     if (element->type != XML_ELEMENT_NODE) return false;
     std::string actual;
-    if (!read_attribute(element, utility::utf16_to_utf8(attribute_name), actual)) return false;
-    return utility::utf8_to_utf16(actual) == value;
+    if (!read_attribute(element, detail::utf8_of(attribute_name), actual)) return false;
+    return detail::same_text(actual, value);
 }
 
 }  // namespace xml_access_utility

@@ -2,6 +2,7 @@
 // Queries on a parsed document. Names and texts are UTF-16. An empty reference passed to
 // a query throws dom_error; the other failures throw std::runtime_error with the texts
 // below.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,8 @@ element_ref get_node_by_name_tag(const std::u16string& name, const element_ref& 
 // Character data of the node and all its descendants (CDATA included, white space kept),
 // up to the first NUL.
 std::u16string get_node_text(const element_ref& node);
+// The first `limit` code units of get_node_text(node), without reading the rest.
+std::u16string get_node_text(const element_ref& node, std::size_t limit);
 
 // True when the element has the attribute and its value equals `value` exactly.
 bool check_attribute_value(const element_ref& node, const std::u16string& attribute_name,
