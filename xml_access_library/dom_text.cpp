@@ -2,9 +2,8 @@
 
 #include <libxml/entities.h>
 
-#include <cstring>
-
 #include "xml_access_library/dom_document.h"
+#include "xml_access_library/dom_unicode.h"
 #include "xml_access_library/xml_node.h"
 
 namespace xml_access_library::detail {
@@ -12,10 +11,6 @@ namespace {
 
 // libxml2 refuses deeper entity nesting while parsing; this only guards the walk.
 constexpr int max_entity_depth = 64;
-
-std::string_view view_of(const xmlChar* text) {
-    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
-}
 
 class text_collector {
 public:
@@ -70,13 +65,13 @@ private:
     int entity_depth_ = 0;
 };
 
-bool is_prefixed_name(std::string_view name, const xmlNs* ns, const xmlChar* local) {
+// Neither a prefix nor a local name contains a colon, so `name` splits at its first one.
+bool is_prefixed_name(std::u16string_view name, const xmlNs* ns, const xmlChar* local) {
     const std::string_view prefix = view_of(ns ? ns->prefix : nullptr);
-    const std::string_view local_name = view_of(local);
-    if (prefix.empty()) return name == local_name;
-    return name.size() == prefix.size() + 1 + local_name.size() &&
-           name.substr(0, prefix.size()) == prefix && name[prefix.size()] == ':' &&
-           name.substr(prefix.size() + 1) == local_name;
+    if (prefix.empty()) return same_text(view_of(local), name);
+    const std::size_t colon = name.find(u':');
+    return colon != std::u16string_view::npos && same_text(prefix, name.substr(0, colon)) &&
+           same_text(view_of(local), name.substr(colon + 1));
 }
 
 }  // namespace
@@ -86,11 +81,11 @@ void append_text(const xmlNode* first, std::string& out, std::size_t max_bytes) 
     text_collector(owner_of(first), out, max_bytes).append_nodes(first);
 }
 
-bool has_qualified_name(const xmlNode* node, std::string_view name) {
+bool has_qualified_name(const xmlNode* node, std::u16string_view name) {
     return is_prefixed_name(name, node->ns, node->name);
 }
 
-bool has_qualified_name(const xmlAttr* attribute, std::string_view name) {
+bool has_qualified_name(const xmlAttr* attribute, std::u16string_view name) {
     return is_prefixed_name(name, attribute->ns, attribute->name);
 }
 

@@ -102,6 +102,13 @@ bool same_text(std::string_view utf8, std::u16string_view utf16) {
     std::size_t at = 0;
     std::size_t unit = 0;
     while (at < utf8.size() && utf8[at] != '\0') {
+        const auto byte = static_cast<unsigned char>(utf8[at]);
+        if (byte < 0x80) {
+            if (unit >= utf16.size() || utf16[unit] != byte) return false;
+            ++at;
+            ++unit;
+            continue;
+        }
         const char32_t value = next_code_point(utf8, at);
         if (value < 0x10000) {
             if (unit >= utf16.size() || utf16[unit++] != value) return false;

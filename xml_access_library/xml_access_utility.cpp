@@ -29,27 +29,22 @@ std::u16string diagnostic_of(const detail::load_result& result) {
     return detail::utf16_of("At line " + std::to_string(result.line) + "\n" + result.reason);
 }
 
-const xmlNs* declared_namespace(const xmlNode* node, std::string_view name) {
-    std::string_view prefix;
-    if (name.substr(0, 6) == "xmlns:") prefix = name.substr(6);
-    else if (name != "xmlns") return nullptr;
+const xmlNs* declared_namespace(const xmlNode* node, std::u16string_view name) {
+    std::u16string_view prefix;
+    if (name.substr(0, 6) == u"xmlns:") prefix = name.substr(6);
+    else if (name != u"xmlns") return nullptr;
     for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
-        const std::string_view declared =
-            ns->prefix ? reinterpret_cast<const char*>(ns->prefix) : std::string_view();
-        if (declared == prefix) return ns;
+        const char* declared = reinterpret_cast<const char*>(ns->prefix);
+        if (detail::same_text(declared ? declared : "", prefix)) return ns;
     }
     return nullptr;
-}
-
-std::string_view view_of(const xmlChar* text) {
-    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
 }
 
 // The character data below `first`, decoded to at most `limit` code units.
 std::u16string text_of(const xmlNode* first, std::size_t limit) {
     const bool single_text = first != nullptr && first->next == nullptr &&
                              (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE);
-    if (single_text) return detail::utf16_of(view_of(first->content), limit);  // the usual case
+    if (single_text) return detail::utf16_of(detail::view_of(first->content), limit);  // the usual case
     // `limit` code units never take more than 4 bytes each in UTF-8.
     const std::size_t max_bytes = limit > std::string::npos / 4 ? std::string::npos : limit * 4;
     std::string text;
@@ -58,9 +53,9 @@ std::u16string text_of(const xmlNode* first, std::size_t limit) {
 }
 
 // The attribute's value as it would read in the DOM; false when there is no such attribute.
-bool read_attribute(const xmlNode* node, std::string_view name, std::string& value) {
+bool read_attribute(const xmlNode* node, std::u16string_view name, std::string& value) {
     if (const xmlNs* ns = declared_namespace(node, name)) {
-        value = view_of(ns->href);
+        value = detail::view_of(ns->href);
         return true;
     }
     for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
@@ -87,13 +82,12 @@ element_ref get_root_node(xml_access_utility_impl& source) {
 
 node_list_ref get_node_list_by_name_tag(const std::u16string& tag_name, const element_ref& element) {
     const xmlNode* top = require(element, "get_node_list_by_name_tag");
-    const std::string name = detail::utf8_of(tag_name);
     std::vector<xmlNode*> found;
     // Pre-order walk of the elements below `top`, without recursion.
     xmlNode* node = top->children;
     while (node != nullptr) {
         if (node->type == XML_ELEMENT_NODE) {
-            if (detail::has_qualified_name(node, name)) found.push_back(node);
+            if (detail::has_qualified_name(node, tag_name)) found.push_back(node);
             if (node->children != nullptr) {
                 node = node->children;
                 continue;
@@ -117,9 +111,8 @@ element_ref get_node_by_node_list(const node_list_ref& list, std::int32_t index)
 
 element_ref get_node_by_name_tag(const std::u16string& name, const element_ref& node) {
     const xmlNode* parent = require(node, "get_node_by_name_tag");
-    const std::string wanted = detail::utf8_of(name);
     for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE && detail::has_qualified_name(child, wanted))
+        if (child->type == XML_ELEMENT_NODE && detail::has_qualified_name(child, name))
             return element_ref(node, child);
     }
     return {};
@@ -138,7 +131,7 @@ bool check_attribute_value(const element_ref& node, const std::u16string& attrib
     const xmlNode* element = require(node, "check_attribute_value");
     if (element->type != XML_ELEMENT_NODE) return false;
     std::string actual;
-    if (!read_attribute(element, detail::utf8_of(attribute_name), actual)) return false;
+    if (!read_attribute(element, attribute_name, actual)) return false;
     return detail::same_text(actual, value);
 }
 

@@ -154,11 +154,26 @@ TEST(GetNodeText, KeepsWhiteSpaceAndJoinsDescendants) {
     EXPECT_EQ(get_node_text(get_node_by_name_tag(u"c", root)), u"");
 }
 
+TEST(GetNodeText, CappedFormIsAPrefixOfTheWholeText) {
+    const element_ref root = root_of(
+        "<r><a>ab<i>\xF0\x9D\x84\x9E</i>cd</a><b>" + std::string(60, 'x') + "<![CDATA[\xE6\x97\xA5]]>"
+        "\xE6\x97\xA5\xE6\x97\xA5</b><c>\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5</c></r>");
+    for (const char16_t* name : {u"a", u"b", u"c"}) {
+        const element_ref node = get_node_by_name_tag(name, root);
+        const std::u16string whole = get_node_text(node);
+        for (std::size_t limit : {0u, 1u, 2u, 3u, 4u, 61u, 62u, 100u})
+            EXPECT_EQ(get_node_text(node, limit), whole.substr(0, limit)) << limit;
+    }
+    EXPECT_EQ(get_node_text(get_node_by_name_tag(u"a", root), 3), std::u16string(u"ab\xD834", 3));
+}
+
 TEST(GetNodeText, ExpandsInternalEntities) {
     const element_ref root = root_of(
-        "<!DOCTYPE r [<!ENTITY who \"<b>Ada</b> &amp; co\"><!ENTITY twice \"&who;+&who;\">]>"
-        "<r><a>by &twice;</a></r>");
+        "<!DOCTYPE r [<!ENTITY who \"<b>Ada</b> &amp; co\"><!ENTITY twice \"&who;+&who;\">"
+        "<!ENTITY sc \"script_candidate\">]>"
+        "<r><a>by &twice;</a><i type=\"&sc;\"/></r>");
     EXPECT_EQ(get_node_text(get_node_by_name_tag(u"a", root)), u"by Ada & co+Ada & co");
+    EXPECT_TRUE(check_attribute_value(get_node_by_name_tag(u"i", root), u"type", u"script_candidate"));
 }
 
 TEST(CheckAttributeValue, IsExactAndCaseSensitive) {
