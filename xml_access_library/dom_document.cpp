@@ -15,8 +15,10 @@ namespace {
 
 // Never XML_PARSE_NOENT, XML_PARSE_DTDLOAD, XML_PARSE_DTDATTR or XML_PARSE_DTDVALID: each
 // makes libxml2 fetch external entities or DTDs. Never XML_PARSE_HUGE: it lifts the
-// entity-expansion limits.
-constexpr int parse_options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+// entity-expansion limits. The tree is never modified, so small texts may be stored
+// compactly inside their nodes.
+constexpr int parse_options =
+    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
 
 // Documents written on Windows that declare Shift_JIS are in code page 932, a superset
 // that also maps 0x5C to the backslash and 0x8160 to the full-width tilde.
