@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "utility/text_conversion.h"
@@ -122,6 +124,21 @@ TEST(ScriptLoad, NotWellFormedGivesFalseAndAnEmptyList) {
     EXPECT_TRUE(load.get_candidate_list().empty());
     EXPECT_EQ(load.get_diagnostic().rfind(u"At line ", 0), 0u);
     EXPECT_TRUE(script_load("<r/>").get_candidate_list().empty());
+}
+
+TEST(ScriptLoad, ReadsADocumentOfExactlyTheSizeLimit) {
+    const std::string tail = candidate("<title>last</title>") + "</items>\n";
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>";
+    // Padding in elements of about 1 MB: libxml2 refuses single texts over 10,000,000 bytes.
+    while (text.size() + tail.size() < 10485760) {
+        const std::size_t room = 10485760 - text.size() - tail.size() - std::strlen("<p></p>");
+        text += "<p>" + std::string(std::min<std::size_t>(room, 1000000), 'x') + "</p>";
+    }
+    text += tail;
+    ASSERT_EQ(text.size(), 10485760u);
+    const auto list = parsed(text);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].title, u"last");
 }
 
 TEST(ScriptLoad, ConstructorRefusesEmptyAndOversizedTexts) {
