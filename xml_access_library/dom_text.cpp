@@ -68,7 +68,11 @@ private:
 // Neither a prefix nor a local name contains a colon, so `name` splits at its first one.
 bool is_prefixed_name(std::u16string_view name, const xmlNs* ns, const xmlChar* local) {
     const std::string_view prefix = view_of(ns ? ns->prefix : nullptr);
-    if (prefix.empty()) return same_text(view_of(local), name);
+    if (prefix.empty()) {
+        // Names mostly differ in their first character: test it before measuring the name.
+        if (!name.empty() && local[0] < 0x80 && local[0] != name[0]) return false;
+        return same_text(view_of(local), name);
+    }
     const std::size_t colon = name.find(u':');
     return colon != std::u16string_view::npos && same_text(prefix, name.substr(0, colon)) &&
            same_text(view_of(local), name.substr(colon + 1));

@@ -1,11 +1,31 @@
 #include "xml_access_library/dom_unicode.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace xml_access_library::detail {
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
+
+// Length of the leading run of ASCII characters other than NUL, eight bytes at a time.
+std::size_t ascii_prefix(const char* text, std::size_t size) {
+    constexpr std::uint64_t high_bits = 0x8080808080808080u;
+    constexpr std::uint64_t low_bits = 0x0101010101010101u;
+    std::size_t count = 0;
+    for (; count + 8 <= size; count += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text + count, sizeof word);
+        if ((word & high_bits) != 0 || ((word - low_bits) & ~word & high_bits) != 0) break;
+    }
+    while (count < size) {
+        const auto byte = static_cast<unsigned char>(text[count]);
+        if (byte >= 0x80 || byte == 0) break;
+        ++count;
+    }
+    return count;
+}
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -75,14 +95,10 @@ std::u16string utf16_of(std::string_view utf8, std::size_t limit) {
     char16_t* const end = write + out.size();
     std::size_t at = 0;
     while (at < utf8.size() && write < end) {
-        // Copy the run of ASCII characters in one tight loop.
         const std::size_t run = std::min(utf8.size() - at, static_cast<std::size_t>(end - write));
-        std::size_t count = 0;
-        while (count < run) {
-            const auto byte = static_cast<unsigned char>(utf8[at + count]);
-            if (byte >= 0x80 || byte == 0) break;
-            write[count++] = byte;
-        }
+        const std::size_t count = ascii_prefix(utf8.data() + at, run);
+        for (std::size_t index = 0; index < count; ++index)
+            write[index] = static_cast<unsigned char>(utf8[at + index]);
         at += count;
         write += count;
         if (at == utf8.size() || write == end || utf8[at] == '\0') break;

@@ -40,11 +40,14 @@ const xmlNs* declared_namespace(const xmlNode* node, std::u16string_view name) {
     return nullptr;
 }
 
+bool is_single_text(const xmlNode* first) {
+    return first != nullptr && first->next == nullptr &&
+           (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE);
+}
+
 // The character data below `first`, decoded to at most `limit` code units.
 std::u16string text_of(const xmlNode* first, std::size_t limit) {
-    const bool single_text = first != nullptr && first->next == nullptr &&
-                             (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE);
-    if (single_text) return detail::utf16_of(detail::view_of(first->content), limit);  // the usual case
+    if (is_single_text(first)) return detail::utf16_of(detail::view_of(first->content), limit);  // the usual case
     // `limit` code units never take more than 4 bytes each in UTF-8.
     const std::size_t max_bytes = limit > std::string::npos / 4 ? std::string::npos : limit * 4;
     std::string text;
@@ -52,18 +55,10 @@ std::u16string text_of(const xmlNode* first, std::size_t limit) {
     return detail::utf16_of(text, limit);
 }
 
-// The attribute's value as it would read in the DOM; false when there is no such attribute.
-bool read_attribute(const xmlNode* node, std::u16string_view name, std::string& value) {
-    if (const xmlNs* ns = declared_namespace(node, name)) {
-        value = detail::view_of(ns->href);
-        return true;
-    }
-    for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
-        if (!detail::has_qualified_name(attribute, name)) continue;
-        detail::append_text(attribute->children, value);
-        return true;
-    }
-    return false;
+const xmlAttr* find_attribute(const xmlNode* node, std::u16string_view name) {
+    for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next)
+        if (detail::has_qualified_name(attribute, name)) return attribute;
+    return nullptr;
 }
 
 }  // namespace
@@ -130,8 +125,15 @@ bool check_attribute_value(const element_ref& node, const std::u16string& attrib
                            const std::u16string& value) {
     const xmlNode* element = require(node, "check_attribute_value");
     if (element->type != XML_ELEMENT_NODE) return false;
+    // Namespace declarations are attributes in the DOM, kept apart by libxml2.
+    if (const xmlNs* ns = declared_namespace(element, attribute_name))
+        return detail::same_text(detail::view_of(ns->href), value);
+    const xmlAttr* attribute = find_attribute(element, attribute_name);
+    if (attribute == nullptr) return false;
+    if (is_single_text(attribute->children))
+        return detail::same_text(detail::view_of(attribute->children->content), value);
     std::string actual;
-    if (!read_attribute(element, attribute_name, actual)) return false;
+    detail::append_text(attribute->children, actual);
     return detail::same_text(actual, value);
 }
 
