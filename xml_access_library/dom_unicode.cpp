@@ -144,8 +144,8 @@ std::string utf8_of(std::u16string_view utf16) {
     out.reserve(utf16.size());
     for (std::size_t at = 0; at < utf16.size(); ++at) {
         char32_t value = utf16[at];
-        if (value >= 0xD800 && value <= 0xDBFF && at + 1 < utf16.size() && utf16[at + 1] >= 0xDC00 &&
-            utf16[at + 1] <= 0xDFFF) {
+        if (value >= 0xD800 && value <= 0xDBFF && at + 1 < utf16.size() &&
+            utf16[at + 1] >= 0xDC00 && utf16[at + 1] <= 0xDFFF) {
             value = 0x10000 + ((value - 0xD800) << 10) + (utf16[++at] - 0xDC00);
         } else if (value >= 0xD800 && value <= 0xDFFF) {
             value = replacement;

@@ -58,7 +58,8 @@ script_preference_data read_record(const element_ref& root) {
 
 }  // namespace
 
-script_preference::script_preference(const std::string& text) : impl_(std::make_unique<impl>(text)) {}
+script_preference::script_preference(const std::string& text)
+    : impl_(std::make_unique<impl>(text)) {}
 
 script_preference::~script_preference() = default;
 

@@ -21,7 +21,8 @@ namespace xml_access_utility {
 namespace {
 
 const xmlNode* require(const element_ref& node, const char* operation) {
-    if (!node) throw dom_error(std::string("xml_access_utility::") + operation + "() : invalid pointer");
+    if (!node)
+        throw dom_error(std::string("xml_access_utility::") + operation + "() : invalid pointer");
     return node.get();
 }
 
@@ -47,7 +48,8 @@ bool is_single_text(const xmlNode* first) {
 
 // The character data below `first`, decoded to at most `limit` code units.
 std::u16string text_of(const xmlNode* first, std::size_t limit) {
-    if (is_single_text(first)) return detail::utf16_of(detail::view_of(first->content), limit);  // the usual case
+    if (is_single_text(first))
+        return detail::utf16_of(detail::view_of(first->content), limit);  // the usual case
     // `limit` code units never take more than 4 bytes each in UTF-8.
     const std::size_t max_bytes = limit > std::string::npos / 4 ? std::string::npos : limit * 4;
     std::string text;
@@ -75,7 +77,8 @@ element_ref get_root_node(xml_access_utility_impl& source) {
     return element_ref(result.document, root);
 }
 
-node_list_ref get_node_list_by_name_tag(const std::u16string& tag_name, const element_ref& element) {
+node_list_ref get_node_list_by_name_tag(const std::u16string& tag_name,
+                                        const element_ref& element) {
     const xmlNode* top = require(element, "get_node_list_by_name_tag");
     std::vector<xmlNode*> found;
     // Pre-order walk of the elements below `top`, without recursion.

@@ -73,7 +73,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
-                times_[run.run_name.function_name] = {run.GetAdjustedCPUTime(), run.GetAdjustedRealTime()};
+                times_[run.run_name.function_name] = {run.GetAdjustedCPUTime(),
+                                                      run.GetAdjustedRealTime()};
     }
     void print_ratios() const {
         std::printf("\nscript_load / libxml2 tree, fastest of %d repetitions (target <= 1.50):\n",
@@ -83,8 +84,9 @@ public:
             const auto ours = times_.find("script_load/" + entry.first);
             const auto base = times_.find("libxml2_tree/" + entry.first);
             if (ours == times_.end() || base == times_.end()) continue;
-            std::printf("  %-22s %8zu bytes  %5.2fx  %5.2fx\n", entry.first.c_str(), entry.second.size(),
-                        ours->second.first / base->second.first, ours->second.second / base->second.second);
+            std::printf("  %-22s %8zu bytes  %5.2fx  %5.2fx\n", entry.first.c_str(),
+                        entry.second.size(), ours->second.first / base->second.first,
+                        ours->second.second / base->second.second);
         }
     }
 
@@ -106,9 +108,11 @@ void configure(benchmark::internal::Benchmark* benchmark) {
 int main(int argc, char** argv) {
     xmlInitParser();
     for (const auto& entry : documents()) {
-        benchmark::RegisterBenchmark(("libxml2_tree/" + entry.first).c_str(), libxml2_tree, entry.first)
+        benchmark::RegisterBenchmark(("libxml2_tree/" + entry.first).c_str(), libxml2_tree,
+                                     entry.first)
             ->Apply(configure);
-        benchmark::RegisterBenchmark(("script_load/" + entry.first).c_str(), script_load_parse, entry.first)
+        benchmark::RegisterBenchmark(("script_load/" + entry.first).c_str(), script_load_parse,
+                                     entry.first)
             ->Apply(configure);
     }
     benchmark::Initialize(&argc, argv);

@@ -60,7 +60,8 @@ TEST(ScriptLoad, ReadsItemsAtAnyDepthAndSkipsOtherTypes) {
 
 TEST(ScriptLoad, KeepsAtMost101Records) {
     std::string body;
-    for (int index = 0; index < 150; ++index) body += candidate("<title>" + std::to_string(index) + "</title>");
+    for (int index = 0; index < 150; ++index)
+        body += candidate("<title>" + std::to_string(index) + "</title>");
     const auto list = parsed(items(body));
     ASSERT_EQ(list.size(), 101u);
     EXPECT_EQ(list.front().title, u"0");
@@ -95,12 +96,13 @@ TEST(ScriptLoad, AlternativeTypes) {
 
 TEST(ScriptLoad, TextsAreCutToTheirCaps) {
     const std::u16string wide_comment = std::u16string(10239, u'c') + u"\U0001F600";
-    const auto list = parsed(items(
-        candidate("<title>" + std::string(101, 't') + "</title><comment>" + std::string(20000, 'c') +
-                  "</comment><alternative_alias>" + std::string(150, 'a') +
-                  "</alternative_alias><info>" + std::string(65, 'i') + "</info>") +
-        candidate("<comment>" + utility::utf16_to_utf8(wide_comment) + "</comment><info>" +
-                  std::string(64, 'i') + "</info>")));
+    const auto list =
+        parsed(items(candidate("<title>" + std::string(101, 't') + "</title><comment>" +
+                               std::string(20000, 'c') + "</comment><alternative_alias>" +
+                               std::string(150, 'a') + "</alternative_alias><info>" +
+                               std::string(65, 'i') + "</info>") +
+                     candidate("<comment>" + utility::utf16_to_utf8(wide_comment) +
+                               "</comment><info>" + std::string(64, 'i') + "</info>")));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].title, std::u16string(100, u't'));
     EXPECT_EQ(list[0].comment, std::u16string(10240, u'c'));

@@ -80,9 +80,9 @@ TEST(ScriptPreference, VersionsFollowTheStrtolRule) {
                  {"\n\t7", 7}, {"101", 0}, {"-1", 0},  {"7 ", 0}, {"7a", 0},    {"", 0},
                  {"0x10", 0}, {"99999999999999999999", 0}, {"+-7", 0}, {"7.0", 0}, {"-0", 0}};
     for (const auto& sample : cases) {
-        const script_preference_data data = parsed(
-            document(std::string("<major_version>") + sample.text + "</major_version><minor_version>" +
-                     sample.text + "</minor_version>"));
+        const script_preference_data data =
+            parsed(document(std::string("<major_version>") + sample.text +
+                            "</major_version><minor_version>" + sample.text + "</minor_version>"));
         EXPECT_EQ(data.major_version, sample.value) << '"' << sample.text << '"';
         EXPECT_EQ(data.minor_version, sample.value) << '"' << sample.text << '"';
     }
@@ -103,7 +103,8 @@ TEST(ScriptPreference, ReadsAShiftJisDocument) {
     // 名前 / 説明～ in code page 932.
     const std::string text =
         "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<plugin><name>\x96\xBC\x91\x4F</name>"
-        "<description>\x90\xE0\x96\xBE\x81\x60</description><major_version>3</major_version></plugin>";
+        "<description>\x90\xE0\x96\xBE\x81\x60</description><major_version>3</major_version></"
+        "plugin>";
     const script_preference_data data = parsed(text);
     EXPECT_EQ(data.name, u"名前");
     EXPECT_EQ(data.description, u"説明～");

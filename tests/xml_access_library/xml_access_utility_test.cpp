@@ -53,7 +53,8 @@ TEST(XmlSource, KeepsAnExactCopyReadOnce) {
 }
 
 TEST(GetRootNode, ReturnsTheDocumentElementWhateverItsName) {
-    const element_ref root = root_of("<?xml version=\"1.0\"?><!-- c --><anything a=\"1\">x</anything>");
+    const element_ref root =
+        root_of("<?xml version=\"1.0\"?><!-- c --><anything a=\"1\">x</anything>");
     ASSERT_TRUE(root);
     EXPECT_TRUE(check_attribute_value(root, u"a", u"1"));
 }
@@ -155,9 +156,10 @@ TEST(GetNodeText, KeepsWhiteSpaceAndJoinsDescendants) {
 }
 
 TEST(GetNodeText, CappedFormIsAPrefixOfTheWholeText) {
-    const element_ref root = root_of(
-        "<r><a>ab<i>\xF0\x9D\x84\x9E</i>cd</a><b>" + std::string(60, 'x') + "<![CDATA[\xE6\x97\xA5]]>"
-        "\xE6\x97\xA5\xE6\x97\xA5</b><c>\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5</c></r>");
+    const element_ref root =
+        root_of("<r><a>ab<i>\xF0\x9D\x84\x9E</i>cd</a><b>" + std::string(60, 'x') +
+                "<![CDATA[\xE6\x97\xA5]]>"
+                "\xE6\x97\xA5\xE6\x97\xA5</b><c>\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5</c></r>");
     for (const char16_t* name : {u"a", u"b", u"c"}) {
         const element_ref node = get_node_by_name_tag(name, root);
         const std::u16string whole = get_node_text(node);
@@ -173,7 +175,8 @@ TEST(GetNodeText, ExpandsInternalEntities) {
         "<!ENTITY sc \"script_candidate\">]>"
         "<r><a>by &twice;</a><i type=\"&sc;\"/></r>");
     EXPECT_EQ(get_node_text(get_node_by_name_tag(u"a", root)), u"by Ada & co+Ada & co");
-    EXPECT_TRUE(check_attribute_value(get_node_by_name_tag(u"i", root), u"type", u"script_candidate"));
+    EXPECT_TRUE(
+        check_attribute_value(get_node_by_name_tag(u"i", root), u"type", u"script_candidate"));
 }
 
 TEST(CheckAttributeValue, IsExactAndCaseSensitive) {
