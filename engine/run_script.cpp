@@ -1,6 +1,7 @@
 #include "engine/run_script.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "engine/command_line.h"
 #include "engine/file_presence.h"
@@ -13,8 +14,11 @@ namespace {
 
 const std::u16string script_marker = u" : [SCRIPT] ";
 
-std::string up_to_first_zero(const std::string& buffer) {
-    return buffer.substr(0, buffer.find('\0'));
+// Cuts a captured buffer at its first 0 byte (at the latest the closing one).
+std::string up_to_first_zero(std::string buffer) {
+    const std::size_t zero = buffer.find('\0');
+    if (zero != std::string::npos) buffer.resize(zero);
+    return buffer;
 }
 
 }  // namespace
@@ -34,8 +38,8 @@ std::string run_script(const std::u16string& method, const std::vector<std::u16s
         std::string err;
         switch (execute_command(command_line, data.data_folder, out, err, limit_time, settings)) {
             case command_completed:
-                data.standard_output = up_to_first_zero(out);
-                data.standard_error = up_to_first_zero(err);
+                data.standard_output = up_to_first_zero(std::move(out));
+                data.standard_error = up_to_first_zero(std::move(err));
                 return data.standard_output;
             case command_start_failure:
                 data.message = data.file_name + script_marker + data.interpreter +

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -121,35 +122,51 @@ int open_process_descriptor(pid_t pid) {
     return -1;
 }
 
-// Large captures grow into memory backed by huge pages where the system offers them:
-// one fault per 2 MiB instead of one per 4 KiB, which dominates the cost of taking in
-// tens of megabytes.
-constexpr size_t large_buffer_size = 4u << 20;
+// Taking in tens of megabytes costs mostly in page faults: on virtual machines one
+// fault per 4 KiB page costs far more than copying the bytes. So buffers of a huge page
+// and up are advised to use huge pages, and each range is backed with memory by one
+// system call just before it is written.
+constexpr size_t huge_page_size = 2u << 20;
 
-void advise_large_pages(char* data, size_t size) {
+// [data, data + size) widened to whole pages, as the memory calls want it.
+std::pair<void*, size_t> whole_pages(char* data, size_t size) {
+    static const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(data) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size + page - 1) & ~(page - 1);
+    return {reinterpret_cast<void*>(begin), end - begin};
+}
+
+void advise_huge_pages(char* data, size_t size) {
 #ifdef MADV_HUGEPAGE
-    constexpr uintptr_t huge = 2u << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + huge - 1) & ~(huge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(huge - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    if (size < huge_page_size) return;
+    const auto [begin, length] = whole_pages(data, size);
+    ::madvise(begin, length, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)size;
 #endif
 }
 
-// Makes room for `more` bytes, doubling the capacity; the fresh block is advised before
-// anything touches it.
+void back_with_memory(char* data, size_t size) {
+#ifdef MADV_POPULATE_WRITE
+    if (size == 0) return;
+    const auto [begin, length] = whole_pages(data, size);
+    ::madvise(begin, length, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+// Makes room for `more` bytes. Each growth copies what came before, so the capacity
+// grows fourfold; the spare part costs address space only, as pages are backed when
+// written.
 void make_room(std::string& sink, size_t more) {
     if (sink.capacity() - sink.size() >= more) return;
-    const size_t wanted = std::max(sink.capacity() * 2, sink.size() + more);
-    if (wanted < large_buffer_size) {
-        sink.reserve(wanted);
-        return;
-    }
     std::string grown;
-    grown.reserve(wanted);
-    advise_large_pages(grown.data(), grown.capacity());
+    grown.reserve(std::max(sink.capacity() * 4, sink.size() + more));
+    advise_huge_pages(grown.data(), grown.capacity());
+    back_with_memory(grown.data(), sink.size());
     grown.append(sink);
     sink.swap(grown);
 }
@@ -166,6 +183,7 @@ read_outcome read_available(int fd, std::string& sink, size_t budget) {
         const size_t wanted = std::min(budget, static_cast<size_t>(waiting));
         make_room(sink, wanted + 1);  // + a terminator the caller may add
         const size_t old_size = sink.size();
+        back_with_memory(sink.data() + old_size, wanted);
         sink.resize(old_size + wanted);
         const ssize_t count = ::read(fd, &sink[old_size], wanted);
         sink.resize(old_size + static_cast<size_t>(std::max<ssize_t>(count, 0)));
