@@ -17,7 +17,12 @@ const std::u16string script_marker = u" : [SCRIPT] ";
 // Cuts a captured buffer at its first 0 byte (at the latest the closing one).
 std::string up_to_first_zero(std::string buffer) {
     const std::size_t zero = buffer.find('\0');
-    if (zero != std::string::npos) buffer.resize(zero);
+    if (zero == std::string::npos) return buffer;
+    // Spare capacity past the written bytes is only reserved, but what was written and
+    // cut away is real memory: a buffer cut early is not kept at full size.
+    const bool cut_early = zero < buffer.size() / 2;
+    buffer.resize(zero);
+    if (cut_early) buffer.shrink_to_fit();
     return buffer;
 }
 
