@@ -3,6 +3,8 @@
 // writes it directly; the instance class only wraps it.
 #include <string>
 
+#include "xml_access_library/script_preference.h"
+
 namespace vuro_plugin {
 
 struct script_instance_data {
@@ -15,7 +17,7 @@ struct script_instance_data {
     std::u16string file_name;       // the plug-in's file name, unchanged
     std::u16string language_name;   // "Perl", "Ruby" or "Python"
     bool usable = false;
-    // The preference record joins here once the preference document is read.
+    xml_access_library::script_preference_data preference;  // from the plug-in's .xml
     std::string standard_output;    // bytes of the last completed interpreter run
     std::string standard_error;
 };
