@@ -47,8 +47,8 @@ def load_plugin(path):
     module_name = os.path.splitext(os.path.basename(path))[0]
     # The given file itself, whatever its extension's letter case.
     loader = importlib.machinery.SourceFileLoader(module_name, path)
-    spec = importlib.util.spec_from_loader(module_name, loader)
-    module = importlib.util.module_from_spec(spec)
+    module_spec = importlib.util.spec_from_loader(module_name, loader)
+    module = importlib.util.module_from_spec(module_spec)
     # Registered as an imported module would be, unless that would hide a module in use.
     if module_name not in sys.modules:
         sys.modules[module_name] = module
