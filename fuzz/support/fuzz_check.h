@@ -1,0 +1,34 @@
+#pragma once
+// What the fuzz targets share: a broken invariant prints what broke and aborts, so that
+// libFuzzer keeps the input that broke it; and UTF-16 texts drawn from the input.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace fuzz_support {
+
+inline void require(bool holds, const char* invariant) {
+    if (holds) return;
+    std::fprintf(stderr, "invariant broken: %s\n", invariant);
+    std::abort();
+}
+
+// Up to `max_units` code units of any value, NULs and unpaired surrogates included. Half
+// of them come from a short list of units that the texts treat specially, which random
+// values would hardly ever hit.
+inline std::u16string consume_utf16(FuzzedDataProvider& input, std::size_t max_units) {
+    static constexpr char16_t special[] = {
+        0,   u'\\', u'n', 0x1B, 0x05, 0x04, u'&', u'<', u'>', u'"', u'\'',
+        u' ', u'\n', u'\r', u'a', u'\u3042', 0xD800, 0xDC00};
+    const std::size_t units = input.ConsumeIntegralInRange<std::size_t>(0, max_units);
+    std::u16string text;
+    text.reserve(units);
+    for (std::size_t i = 0; i < units && input.remaining_bytes() > 0; ++i)
+        text.push_back(input.ConsumeBool() ? input.PickValueInArray(special)
+                                           : input.ConsumeIntegral<char16_t>());
+    return text;
+}
+
+}  // namespace fuzz_support
