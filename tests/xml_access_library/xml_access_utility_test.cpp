@@ -152,6 +152,8 @@ TEST(GetRootNode, AZeroCharacterIsNotWellFormed) {
                   0u)
             << utility::utf16_to_utf8(source.diagnostic());
     }
+    // Zero bytes of two neighbouring UTF-16 units ("A" then U+4E00) are no zero character.
+    EXPECT_EQ(get_node_text(root_of(wide_with_mark(u"<r>A一</r>", 2, false))), u"A一");
 }
 
 const char* const tree =
