@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/registry_hive.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -35,26 +36,11 @@ std::string utf16le_with_bom(const std::u16string& text) {
 // mark, UTF-8 with one or plain UTF-8.
 std::string file_of(const std::u16string& text, std::u16string_view line_end, const std::string& encoding) {
     std::u16string lines;
-    for (char16_t unit : text) {
-        if (unit == u'\n') {
-            lines += line_end;
-        } else {
-            lines.push_back(unit);
-        }
-    }
+    for (char16_t unit : text) lines += unit == u'\n' ? line_end : std::u16string_view(&unit, 1);
     if (encoding == "utf-16") return utf16le_with_bom(lines);
-    std::string bytes = encoding == "utf-8 bom" ? "\xEF\xBB\xBF" : "";
-    for (char32_t unit : lines) {  // the texts used here lie in the BMP
-        if (unit < 0x80) {
-            bytes.push_back(static_cast<char>(unit));
-        } else if (unit < 0x800) {
-            bytes += {static_cast<char>(0xC0 | unit >> 6), static_cast<char>(0x80 | (unit & 0x3F))};
-        } else {
-            bytes += {static_cast<char>(0xE0 | unit >> 12), static_cast<char>(0x80 | (unit >> 6 & 0x3F)),
-                      static_cast<char>(0x80 | (unit & 0x3F))};
-        }
-    }
-    return bytes;
+    std::string bytes;
+    platform::utf16_to_bytes(platform::code_page::utf8, lines, bytes);
+    return (encoding == "utf-8 bom" ? "\xEF\xBB\xBF" : "") + bytes;
 }
 
 registry_hive parsed(const std::string& bytes) {
