@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 namespace fuzz_support {
@@ -29,6 +30,18 @@ inline std::u16string consume_utf16(FuzzedDataProvider& input, std::size_t max_u
         text.push_back(input.ConsumeBool() ? input.PickValueInArray(special)
                                            : input.ConsumeIntegral<char16_t>());
     return text;
+}
+
+// True, once it has checked that the document class refuses it, when `text` is empty.
+template <class Document>
+bool refused_when_empty(const std::string& text) {
+    if (!text.empty()) return false;
+    try {
+        Document refused(text);
+        require(false, "an empty text is refused");
+    } catch (const std::runtime_error&) {
+    }
+    return true;
 }
 
 }  // namespace fuzz_support
