@@ -109,7 +109,7 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
         instance->create_plugin_message(view_.window_handle(), 0);
     {
         vuro_plugin_message_quit_flag quit_flag;
-        vuro_plugin_request_processing_data request{};
+        processing_request request{};
         fill_processing_request(request, text, utility::direct_settings());
         instance->run_processing(message, request, quit_flag);
         if (auto* script = dynamic_cast<vuro_plugin_instance_script*>(instance.get())) {

@@ -67,7 +67,7 @@ int after_run(const cli_options& options, const std::u16string& text, const run_
         if (!instance.has_callback()) {
             err << program << "the plug-in declares no callback; run_callback was not called\n";
         } else {
-            vuro_plugin_request_callback_data request{};
+            callback_request request{};
             fill_callback_request(request, utility::utf8_to_utf16(*options.callback_candidate),
                                   text, utility::direct_settings());
             instance.run_callback(result.message, request, nullptr);
@@ -96,6 +96,11 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
         return exit_usage;
     }
     const std::u16string text = utility::utf8_to_utf16(options.text);
+    if (options.callback_candidate &&
+        utility::utf8_to_utf16(*options.callback_candidate).size() > lookup_text_capacity) {
+        err << program << "CANDIDATE holds at most " << lookup_text_capacity << " UTF-16 units\n";
+        return exit_usage;
+    }
     cli_view view(text, out, err);
     debugger_controller controller(view, find_plugin_folder());
     controller.show_plugins({*plugin});
