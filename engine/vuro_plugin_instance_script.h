@@ -79,7 +79,8 @@ public:
     bool query_flag_four() const override;   // false
 
     // Runs only when the preference document enables it (true otherwise), without time
-    // limit; false when the preference folder or the run failed.
+    // limit. False when an error was raised on the way (the preference folder could not
+    // be made, say); a run that failed to start is reported through get_message only.
     bool run_preference(std::int64_t parent_window, std::int32_t reserved) override;
     message_handle create_plugin_message(std::int64_t parent_window,
                                          std::int32_t reserved) override;
