@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include <boost/make_shared.hpp>
+
 #include "app/debugger_texts.h"
 #include "app/failure_message.h"
 #include "app/request_fill.h"
@@ -92,8 +94,7 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
     if (selected < 0 || static_cast<std::size_t>(selected) >= plugins_.size())
         throw std::out_of_range("no plug-in is selected");
     const plugin_entry plugin = plugins_[static_cast<std::size_t>(selected)];
-    boost::shared_ptr<abstract_vuro_plugin_instance> instance =
-        CreateScriptInstance(plugin.folder, plugin.file_name);
+    const instance_handle instance = CreateScriptInstance(plugin.folder, plugin.file_name);
     set_buttons(false);
     view_.set_progress(30);
     if (!instance) {
@@ -105,8 +106,7 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
     set_buttons(false);
     view_.set_progress(60);
     instance->prepare_processing();
-    boost::shared_ptr<abstract_vuro_plugin_message> message =
-        instance->create_plugin_message(view_.window_handle(), 0);
+    const message_handle message = instance->create_plugin_message(view_.window_handle(), 0);
     {
         vuro_plugin_message_quit_flag quit_flag;
         processing_request request{};
@@ -137,12 +137,12 @@ void debugger_controller::report_failure(const std::string& error) {
     view_.set_progress(0);
 }
 
-boost::shared_ptr<abstract_vuro_plugin_instance> debugger_controller::CreateScriptInstance(
-    const std::u16string& folder, const std::u16string& file_name) {
+instance_handle debugger_controller::CreateScriptInstance(const std::u16string& folder,
+                                                         const std::u16string& file_name) {
     for (const script_language& language : script_languages()) {
         auto instance = boost::make_shared<vuro_plugin_instance_script>(
             folder, file_name, language.interpreter, language.extension, language.display_name,
-            language.stored_bridge);
+            language.stored_bridge, options_.runner);
         if (!instance->is_usable()) continue;
         const bool passed = instance->check_syntax();
         AppendStandardOutput(instance->get_standard_output());

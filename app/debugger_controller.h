@@ -2,20 +2,16 @@
 // The debugger's two commands, Refresh and Run, step by step against a view. The
 // controller decides every state the window shows; it blocks for as long as the
 // plug-in's interpreter runs.
-#include <boost/shared_ptr.hpp>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "app/debugger_view.h"
 #include "app/plugin_discovery.h"
+#include "engine/abstract_vuro_plugin_instance.h"
 #include "engine/execute_command.h"
 
-class abstract_vuro_plugin_message;
-
 namespace vuro_plugin {
-
-class abstract_vuro_plugin_instance;
 
 // The longest text the Run command looks up: the capacity of the request's field.
 inline constexpr std::size_t lookup_text_capacity = 200;
@@ -35,8 +31,8 @@ struct run_result {
     outcome result = outcome::not_started;
     std::string error;  // failed: the error's own text
     // Kept only when asked for: the instance and the message of the processing call.
-    boost::shared_ptr<abstract_vuro_plugin_instance> instance;
-    boost::shared_ptr<abstract_vuro_plugin_message> message;
+    instance_handle instance;
+    message_handle message;
 };
 
 class debugger_controller {
@@ -56,8 +52,8 @@ public:
 
     // Tries each language on the script and returns the instance whose syntax check
     // passed, or an empty pointer; the checks' outputs go to the view.
-    boost::shared_ptr<abstract_vuro_plugin_instance> CreateScriptInstance(
-        const std::u16string& folder, const std::u16string& file_name);
+    instance_handle CreateScriptInstance(const std::u16string& folder,
+                                         const std::u16string& file_name);
 
     // Appends output bytes (UTF-8, as the interpreter wrote them) and a line break to a
     // box; empty output changes nothing.

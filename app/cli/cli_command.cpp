@@ -78,7 +78,7 @@ int after_run(const cli_options& options, const std::u16string& text, const run_
         if (!instance.has_preference()) {
             err << program << "the plug-in declares no preference; run_preference was not called\n";
         } else {
-            const bool answered = instance.run_preference(nullptr, nullptr);
+            const bool answered = instance.run_preference(0, 0);
             print_outputs(instance, out, err);
             if (!answered) {
                 err << program << "run_preference failed\n";

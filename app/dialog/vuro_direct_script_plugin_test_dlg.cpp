@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QtMath>
 #include <chrono>
 
 #include "app/debugger_controller.h"
@@ -20,6 +21,10 @@
 #include "platform/child_termination.h"
 
 using namespace vuro_plugin;
+
+// The icons live in a static library, whose resources the linker would otherwise drop.
+// (Outside any namespace, as the resource's initialiser is a global function.)
+static void load_resources() { Q_INIT_RESOURCE(plugdebug); }
 
 namespace {
 
@@ -41,21 +46,26 @@ QFont template_font() {
     return QFont(dialog_font_family, dialog_font_points);
 }
 
+// The height is the font's ascent plus descent rounded up, so that a line of text fits
+// the 8 units the template gives a one-line label.
 dialog_base_units measure_base_units(const QFont& font) {
     const QFontMetrics metrics(font);
     return base_units_from_letters(
         metrics.horizontalAdvance(
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
-        metrics.height());
+        qCeil(QFontMetricsF(font).height()));
 }
+
 
 QRect to_qt(const dialog_rect& rect, dialog_base_units base) {
     const dialog_rect pixels = to_pixels(rect, base);
     return QRect(pixels.x, pixels.y, pixels.width, pixels.height);
 }
 
-QPlainTextEdit* make_output_box(QWidget* parent) {
+// Tab stops every 32 horizontal dialog units, as in the window system's edit boxes.
+QPlainTextEdit* make_output_box(QWidget* parent, dialog_base_units base) {
     auto* box = new QPlainTextEdit(parent);
+    box->setTabStopDistance(horizontal_pixels(32, base));
     box->setReadOnly(true);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -75,6 +85,7 @@ Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
     const std::u16string& plugin_folder, const controller_options& options)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+    load_resources();
     m_hIcon.addFile(QStringLiteral(":/plugdebug/icon-16.png"), QSize(16, 16));
     m_hIcon.addFile(QStringLiteral(":/plugdebug/icon-32.png"), QSize(32, 32));
     setFont(template_font());
@@ -153,7 +164,7 @@ QWidget* Cvuro_direct_script_plugin_testDlg::create_control(const template_contr
             m_progress->setTextVisible(false);
             break;
         case control_kind::output_box:
-            widget = make_output_box(this);
+            widget = make_output_box(this, base_units_);
             (control.id == id_standard_output ? m_output : m_error) =
                 static_cast<QPlainTextEdit*>(widget);
             break;

@@ -53,7 +53,7 @@ TEST_F(cli_test, every_option_and_exit_code) {
         {{"--list"}, 0, "today.rb\n", ""},
         {{"today.rb", "きょう"}, 0, "syntax ok\n<?xml", ""},
         {{plugin, "two", "--viewer-xml"}, 0,
-         "</itemlist>\n<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
+         "</itemlist>\n\n<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
          "\t<item type=\"candidate\">\n\t\t<title>一</title>\n",
          ""},
         {{"--callback", "候補", plugin, "x"}, 0, "committed 候補 for x\n", "callback note\n"},

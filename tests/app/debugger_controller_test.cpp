@@ -173,22 +173,25 @@ TEST_F(debugger_controller_test, error_from_below_is_reported_and_the_buttons_co
     const std::string message = utility::utf16_to_utf8(
         std::u16string(texts::unexpected_error) + u"\r\n" + texts::missing_product_folder_before +
         utility::product_data_folder() + texts::missing_product_folder_after);
-    EXPECT_EQ(view.events,
-              run_start + events{"message " + message, "refresh on", "run on", "progress 0"});
+    const events expected =
+        run_start + events{"message " + message, "refresh on", "run on", "progress 0"};
+    EXPECT_EQ(view.events, expected);
 }
 
 TEST_F(debugger_controller_test, refresh_lists_the_folder_and_widens_the_drop_down_only) {
     test_support::scratch_folder folder;
     controller controller(view, folder.u16() + u"/");
     controller.OnRefresh();
-    EXPECT_EQ(view.events, (events{"refresh on", "run on", "progress 0", "run off",
-                                   "message " + utility::utf16_to_utf8(texts::no_plugin_found)}));
+    const events empty_folder{"refresh on", "run on", "progress 0", "run off",
+                              "message " + utility::utf16_to_utf8(texts::no_plugin_found)};
+    EXPECT_EQ(view.events, empty_folder);
 
     std::ofstream(folder.path() / "a_long_name.rb") << "#\n";
     view.events.clear();
     view.boxes[0] = view.boxes[1] = u"old";
     controller.OnRefresh();
-    EXPECT_EQ(view.events, (events{"refresh on", "run on", "progress 0"}));
+    const events listed{"refresh on", "run on", "progress 0"};
+    EXPECT_EQ(view.events, listed);
     EXPECT_EQ(view.items, std::vector<std::u16string>{u"a_long_name.rb"});
     EXPECT_EQ(view.selected, 0);
     EXPECT_EQ(view.boxes[0] + view.boxes[1], u"");

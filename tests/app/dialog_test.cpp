@@ -195,7 +195,7 @@ TEST_F(dialog_test, keyboard_follows_the_template) {
     d->show();
     const auto windows = QApplication::topLevelWidgets().size();
     QTest::keyClick(d.get(), Qt::Key_F1);
-    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5), d->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(d.get(), &menu);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
