@@ -46,7 +46,8 @@ int list_plugins(std::ostream& out, std::ostream& err) {
     cli_view view({}, out, err);
     debugger_controller controller(view, find_plugin_folder());
     controller.OnRefresh();
-    for (const std::u16string& item : view.plugin_items()) out << utility::utf16_to_utf8(item) << '\n';
+    for (const std::u16string& item : view.plugin_items())
+        out << utility::utf16_to_utf8(item) << '\n';
     return exit_ran;
 }
 

@@ -17,7 +17,8 @@ namespace vuro_plugin {
 namespace {
 
 QString to_qt(const std::u16string& text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
 }
 
 std::u16string from_qt(const QString& text) {

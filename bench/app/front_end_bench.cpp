@@ -34,7 +34,8 @@ double median_ms(int rounds, Action action) {
     for (int round = 0; round < rounds; ++round) {
         const auto start = clock_type::now();
         action();
-        times.push_back(std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -51,7 +52,9 @@ public:
     std::u16string boxes[2];
     std::u16string lookup_text() const override { return u"きょう"; }
     std::u16string output_text(output_box box) const override { return boxes[int(box)]; }
-    void set_output_text(output_box box, const std::u16string& text) override { boxes[int(box)] = text; }
+    void set_output_text(output_box box, const std::u16string& text) override {
+        boxes[int(box)] = text;
+    }
     void enable_refresh(bool) override {}
     void enable_run(bool) override {}
     void set_progress(int) override {}
@@ -101,10 +104,11 @@ void bench_run(const std::u16string& folder, const char* interpreter, int rounds
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
-    std::printf("Run of today.rb, %-18s direct %7.1f ms   controller %7.1f ms   ratio %.3f   "
-                "extra per run %+6.2f ms\n",
-                interpreter, median(direct), median(through_controller),
-                median(through_controller) / median(direct), median(extra));
+    std::printf(
+        "Run of today.rb, %-18s direct %7.1f ms   controller %7.1f ms   ratio %.3f   "
+        "extra per run %+6.2f ms\n",
+        interpreter, median(direct), median(through_controller),
+        median(through_controller) / median(direct), median(extra));
 }
 
 // A stand-in "ruby" that answers at once with what the bridge would print, so that the
@@ -117,8 +121,10 @@ std::string make_instant_ruby(const std::filesystem::path& folder) {
                "日</title>\n\t\t<info>日付</info>\n\t</item>\n";
     xml += "</itemlist>\n";
     std::FILE* script = std::fopen((folder / "ruby").c_str(), "w");
-    std::fprintf(script, "#!/bin/sh\nif [ \"$3\" = syntax_check ]; then printf 'syntax ok'; "
-                         "else printf '%%s' '%s'; fi\n", xml.c_str());
+    std::fprintf(script,
+                 "#!/bin/sh\nif [ \"$3\" = syntax_check ]; then printf 'syntax ok'; "
+                 "else printf '%%s' '%s'; fi\n",
+                 xml.c_str());
     std::fclose(script);
     std::filesystem::permissions(folder / "ruby", std::filesystem::perms::owner_all);
     return folder.string();
@@ -151,9 +157,10 @@ void bench_large_output() {
             output->repaint();
             view.set_output_text(output_box::standard_output, u"");
         });
-        std::printf("Box with %6zu lines (%5.1f MiB)   Qt alone %8.1f ms   dialog %8.1f ms   "
-                    "ratio %.3f\n",
-                    lines, text.size() * 2 / 1048576.0, qt_only, dialog, dialog / qt_only);
+        std::printf(
+            "Box with %6zu lines (%5.1f MiB)   Qt alone %8.1f ms   dialog %8.1f ms   "
+            "ratio %.3f\n",
+            lines, text.size() * 2 / 1048576.0, qt_only, dialog, dialog / qt_only);
     }
 }
 

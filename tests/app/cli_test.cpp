@@ -22,7 +22,8 @@ cli_run run_cli(std::vector<std::string> arguments) {
     platform::child_process child;
     cli_run result;
     if (child.start(arguments, {}) != platform::child_process::start_result::started) return result;
-    while (child.wait(result.out, result.err, 60000) == platform::child_process::wait_result::running) {
+    while (child.wait(result.out, result.err, 60000) ==
+           platform::child_process::wait_result::running) {
     }
     result.code = child.exit_code();
     return result;
@@ -52,7 +53,8 @@ TEST_F(cli_test, every_option_and_exit_code) {
         {{"--version"}, 0, "plugdebug-cli 23.0\n", ""},
         {{"--list"}, 0, "today.rb\n", ""},
         {{"today.rb", "きょう"}, 0, "syntax ok\n<?xml", ""},
-        {{plugin, "two", "--viewer-xml"}, 0,
+        {{plugin, "two", "--viewer-xml"},
+         0,
          "</itemlist>\n\n<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
          "\t<item type=\"candidate\">\n\t\t<title>一</title>\n",
          ""},
@@ -84,8 +86,7 @@ TEST_F(cli_test, missing_product_folder_names_the_folder_to_create) {
     const cli_run result = run_cli({"today.rb", "きょう"});
     EXPECT_EQ(result.code, 3);
     EXPECT_TRUE(holds(result.err, "実行中に予期せぬエラーが発生しました。\n")) << result.err;
-    EXPECT_TRUE(holds(result.err, (data_home_ / "Halvane" / "Vuro").string() + "/"))
-        << result.err;
+    EXPECT_TRUE(holds(result.err, (data_home_ / "Halvane" / "Vuro").string() + "/")) << result.err;
     EXPECT_TRUE(holds(result.err, "utility::get_vuro_direct_data_folder() call error1"))
         << result.err;
 }

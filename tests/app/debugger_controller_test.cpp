@@ -33,7 +33,9 @@ public:
     }
     void enable_refresh(bool on) override { events.push_back(on ? "refresh on" : "refresh off"); }
     void enable_run(bool on) override { events.push_back(on ? "run on" : "run off"); }
-    void set_progress(int percent) override { events.push_back("progress " + std::to_string(percent)); }
+    void set_progress(int percent) override {
+        events.push_back("progress " + std::to_string(percent));
+    }
     void clear_plugin_items() override { items.clear(); }
     void add_plugin_item(const std::u16string& name) override { items.push_back(name); }
     void select_plugin_item(int index) override { selected = index; }
@@ -60,9 +62,9 @@ events operator+(events a, const events& b) {
 }
 const events run_start{"repaint", "refresh off", "run off", "progress 0"};
 const events after_trial{"refresh off", "run off", "progress 30"};
-const events full_run = run_start + after_trial +
-                        events{"refresh off", "run off", "progress 60", "refresh off",
-                               "run off", "progress 90", "refresh on", "run on", "progress 100"};
+const events full_run = run_start + after_trial + events{"refresh off", "run off", "progress 60",
+                                                         "refresh off", "run off", "progress 90",
+                                                         "refresh on",  "run on",  "progress 100"};
 const events no_instance = run_start + after_trial + events{"refresh on", "run on", "progress 0"};
 
 class debugger_controller_test : public test_support::registry_fixture {
@@ -72,12 +74,13 @@ protected:
         return test_support::scratch_home() / ".local/share/Halvane/Vuro";
     }
     // Runs a fixture plug-in with `text` through a fresh controller.
-    run_result run(const char* plugin, const std::u16string& text, controller_options options = {}) {
+    run_result run(const char* plugin, const std::u16string& text,
+                   controller_options options = {}) {
         const fs::path path(plugin);
         controller controller(view, u"/unused/", options);
         const std::string folder = path.parent_path().string() + "/";
-        controller.show_plugins({{utility::utf8_to_utf16(folder),
-                                  utility::utf8_to_utf16(path.filename().string())}});
+        controller.show_plugins(
+            {{utility::utf8_to_utf16(folder), utility::utf8_to_utf16(path.filename().string())}});
         view.events.clear();
         view.text = text;
         return controller.OnRun();
@@ -159,7 +162,9 @@ TEST_F(debugger_controller_test, proxy_address_too_long_for_the_request_is_left_
                hive_text("[HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\2.0]\n"
                          "\"plugin_count\"=dword:00000001\n"
                          "\"enable_proxy\"=dword:00000001\n"
-                         "\"proxy_address\"=\"" + std::string(513, 'p') + "\"\n"
+                         "\"proxy_address\"=\"" +
+                         std::string(513, 'p') +
+                         "\"\n"
                          "\"proxy_port\"=dword:00001f90\n"));
     run(front_end.c_str(), u"proxy");
     EXPECT_EQ(view.boxes[1], u"0|8080\r\n");

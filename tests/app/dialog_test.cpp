@@ -92,7 +92,9 @@ protected:
     static T* part(const dialog& d, control_id id) {
         return static_cast<T*>(d.control(id));
     }
-    static void click_run(dialog& d) { QTest::mouseClick(part<QPushButton>(d, id_run), Qt::LeftButton); }
+    static void click_run(dialog& d) {
+        QTest::mouseClick(part<QPushButton>(d, id_run), Qt::LeftButton);
+    }
 
     test_support::scratch_folder folder_;
 };
@@ -102,7 +104,8 @@ TEST_F(dialog_test, empty_folder_says_so_at_start_and_refresh_finds_a_new_file) 
     auto d = open();
     ASSERT_EQ(boxes.all().size(), 1u);
     EXPECT_EQ(boxes.all()[0].text, display_text(texts::no_plugin_found));
-    EXPECT_EQ(boxes.all()[0].caption, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    EXPECT_EQ(boxes.all()[0].caption,
+              QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     EXPECT_EQ(boxes.all()[0].buttons, QMessageBox::Ok);
     EXPECT_FALSE(part<QPushButton>(*d, id_run)->isEnabled());
     EXPECT_TRUE(part<QPushButton>(*d, id_refresh)->isEnabled());
@@ -141,9 +144,9 @@ TEST_F(dialog_test, controls_stand_where_the_template_puts_them_and_their_captio
     const struct {
         control_id id;
         dialog_rect rect;
-    } placed[] = {{id_refresh, {112, 20, 28, 14}},  {id_hint, {8, 42, 132, 28}},
-                  {id_lookup_text, {56, 92, 76, 12}}, {id_run, {84, 112, 48, 16}},
-                  {id_progress, {12, 168, 104, 12}},  {id_standard_output, {152, 24, 200, 70}},
+    } placed[] = {{id_refresh, {112, 20, 28, 14}},         {id_hint, {8, 42, 132, 28}},
+                  {id_lookup_text, {56, 92, 76, 12}},      {id_run, {84, 112, 48, 16}},
+                  {id_progress, {12, 168, 104, 12}},       {id_standard_output, {152, 24, 200, 70}},
                   {id_standard_error, {152, 120, 200, 70}}};
     for (const auto& p : placed) {
         const dialog_rect px = to_pixels(p.rect, base);
@@ -158,8 +161,8 @@ TEST_F(dialog_test, controls_stand_where_the_template_puts_them_and_their_captio
         if (auto* group = qobject_cast<QGroupBox*>(widget)) caption = group->title();
         if (caption.isEmpty()) continue;
         caption.remove(QLatin1Char('&'));
-        const QRect needed = metrics.boundingRect(QRect(0, 0, widget->width(), 10000),
-                                                  Qt::TextWordWrap, caption);
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, widget->width(), 10000), Qt::TextWordWrap, caption);
         EXPECT_LE(needed.width(), widget->width()) << caption.toStdString();
         EXPECT_LE(needed.height(), widget->height()) << caption.toStdString();
     }
@@ -169,10 +172,9 @@ TEST_F(dialog_test, keyboard_follows_the_template) {
     add_plugin("a.rb", "#\n");
     auto d = open();
     // Tab order, starting on the plug-in list.
-    const std::vector<QWidget*> stops{d->control(id_plugin_list), d->control(id_refresh),
-                                      d->control(id_lookup_text), d->control(id_run),
-                                      d->control(id_standard_output),
-                                      d->control(id_standard_error)};
+    const std::vector<QWidget*> stops{
+        d->control(id_plugin_list), d->control(id_refresh),         d->control(id_lookup_text),
+        d->control(id_run),         d->control(id_standard_output), d->control(id_standard_error)};
     std::vector<QWidget*> chain{stops[0]};
     for (QWidget* w = stops[0]->nextInFocusChain(); w != stops[0]; w = w->nextInFocusChain())
         if (std::find(stops.begin(), stops.end(), w) != stops.end()) chain.push_back(w);
@@ -184,7 +186,8 @@ TEST_F(dialog_test, keyboard_follows_the_template) {
                                           {"標準エラー出力結果(&E)", id_standard_error}};
     for (QLabel* label : d->findChildren<QLabel*>()) {
         if (!buddies.count(label->text())) continue;
-        EXPECT_EQ(label->buddy(), d->control(buddies[label->text()])) << label->text().toStdString();
+        EXPECT_EQ(label->buddy(), d->control(buddies[label->text()]))
+            << label->text().toStdString();
     }
     EXPECT_TRUE(part<QPushButton>(*d, id_run)->isDefault());
     auto* lookup = part<QLineEdit>(*d, id_lookup_text);
@@ -225,8 +228,9 @@ TEST_F(dialog_test, sample_plugin_runs_through_the_dialog) {
 }
 
 TEST_F(dialog_test, window_keeps_painting_during_a_run_and_closing_it_ends_the_run) {
-    add_plugin("slow.rb", "module Vuro_plugin\n  def run_process(request)\n    sleep 30\n"
-                          "    {}\n  end\nend\n");
+    add_plugin("slow.rb",
+               "module Vuro_plugin\n  def run_process(request)\n    sleep 30\n"
+               "    {}\n  end\nend\n");
     auto d = open();
     d->show();
     part<QLineEdit>(*d, id_lookup_text)->setText(QStringLiteral("x"));
@@ -240,8 +244,8 @@ TEST_F(dialog_test, window_keeps_painting_during_a_run_and_closing_it_ends_the_r
     clock.start();
     ticker.start(20);
     click_run(*d);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return part<QProgressBar>(*d, id_progress)->value() == 60; }, 30000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return part<QProgressBar>(*d, id_progress)->value() == 60; }, 30000));
     QTest::qWait(1500);  // the plug-in sleeps; the window must not
     EXPECT_LT(longest_gap, 1000);
     EXPECT_FALSE(part<QPushButton>(*d, id_run)->isEnabled());
