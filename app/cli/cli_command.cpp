@@ -138,7 +138,7 @@ int run_command_line(const std::vector<std::string>& arguments, std::ostream& ou
             return exit_ran;
         }
         if (options.version) {
-            out << "plugdebug-cli " << product::version << '\n';
+            out << "plugdebug-cli " << product::version << '\n' << product::description << '\n';
             return exit_ran;
         }
         return options.list ? list_plugins(out, err) : run_plugin(options, out, err);
