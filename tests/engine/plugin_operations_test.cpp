@@ -143,7 +143,7 @@ TEST_F(plugin_operations_test, failed_or_odd_processing_adds_what_it_should) {
         std::vector<std::size_t> comment_sizes;
     };
     const outcome_case cases[] = {
-        {"time-out keeps the syntax check's outputs", 0, *sleep, 3000, "syntax ok", {}, {}},
+        {"time-out keeps the syntax check's outputs", 0, *sleep, 5000, "syntax ok", {}, {}},
         {"output that is no candidate document adds nothing", 1, *noise, script_time_limit_ms,
          "noise before", {}, {}},
         // No composition: the bridge skips the untitled first candidate.
