@@ -109,6 +109,7 @@ TEST_F(plugin_operations_test, processing_returns_the_candidates_in_every_langua
                 item(last, 3) + "</itemlist>\n";
             EXPECT_EQ(receive(script, message), expected);
 
+            if (!preference) continue;
             // A second call appends; the indexes go on.
             script->run_processing(message, *request, quit_);
             EXPECT_EQ(bridge_test::element_texts(receive(script, message), "candidate_index"),
