@@ -12,16 +12,16 @@ std::u16string widen(const std::string& ascii) { return {ascii.begin(), ascii.en
 
 std::u16string port_argument(std::int32_t port) { return widen(std::to_string(port)); }
 
-// The four proxy arguments, which both calls end with.
+// The two leading texts, then the four proxy arguments, which both calls end with.
 template <typename request_type>
-void append_proxy(std::vector<std::u16string>& arguments, const request_type& request) {
-    arguments.push_back(
-        text_argument(request_text(request.proxy_address, request.proxy_address_length)));
-    arguments.push_back(port_argument(request.proxy_port));
-    arguments.push_back(
-        text_argument(request_text(request.proxy_username, request.proxy_username_length)));
-    arguments.push_back(
-        text_argument(request_text(request.proxy_password, request.proxy_password_length)));
+std::vector<std::u16string> with_proxy(const std::u16string& first, const std::u16string& second,
+                                       const request_type& request) {
+    return {text_argument(first),
+            text_argument(second),
+            text_argument(request_text(request.proxy_address, request.proxy_address_length)),
+            port_argument(request.proxy_port),
+            text_argument(request_text(request.proxy_username, request.proxy_username_length)),
+            text_argument(request_text(request.proxy_password, request.proxy_password_length))};
 }
 
 }  // namespace
@@ -31,19 +31,13 @@ std::u16string text_argument(const std::u16string& text) {
 }
 
 std::vector<std::u16string> processing_arguments(const processing_request& request) {
-    std::vector<std::u16string> arguments{
-        text_argument(request_text(request.composition_text, request.composition_length)),
-        text_argument(request_text(request.reading_text, request.reading_length))};
-    append_proxy(arguments, request);
-    return arguments;
+    return with_proxy(request_text(request.composition_text, request.composition_length),
+                      request_text(request.reading_text, request.reading_length), request);
 }
 
 std::vector<std::u16string> callback_arguments(const callback_request& request) {
-    std::vector<std::u16string> arguments{
-        text_argument(request_text(request.candidate_text, request.candidate_length)),
-        text_argument(request_text(request.composition_text, request.composition_length))};
-    append_proxy(arguments, request);
-    return arguments;
+    return with_proxy(request_text(request.candidate_text, request.candidate_length),
+                      request_text(request.composition_text, request.composition_length), request);
 }
 
 std::u16string preference_path_argument(const std::u16string& plugin_name) {

@@ -90,10 +90,11 @@ TEST(message_script_test, hostile_texts_come_back_whole_from_a_parser) {
     const auto utf8 = [](const std::u16string& text) { return utility::utf16_to_utf8(text); };
     using texts = std::vector<std::string>;
     EXPECT_EQ(bridge_test::element_texts(xml, "title"), (texts{utf8(expected + u"1"), "second"}));
-    EXPECT_EQ(bridge_test::element_texts(xml, "comment"), texts{utf8(expected + u"2")});
-    EXPECT_EQ(bridge_test::element_texts(xml, "target"), texts{utf8(u"http" + expected)});
-    EXPECT_EQ(bridge_test::element_texts(xml, "alias"), texts{utf8(expected + u"3")});
-    EXPECT_EQ(bridge_test::element_texts(xml, "info"), texts{utf8(expected + u"4")});
+    const std::pair<const char*, std::u16string> single[] = {
+        {"comment", expected + u"2"}, {"target", u"http" + expected},
+        {"alias", expected + u"3"}, {"info", expected + u"4"}};
+    for (const auto& [name, text] : single)
+        EXPECT_EQ(bridge_test::element_texts(xml, name), texts{utf8(text)}) << name;
     EXPECT_EQ(bridge_test::element_texts(xml, "plugin_index"), (texts{"-1", "-1"}));
     EXPECT_EQ(bridge_test::element_texts(xml, "candidate_index"), (texts{"0", "1"}));
     EXPECT_EQ(bridge_test::element_texts(xml, "generation_id"),

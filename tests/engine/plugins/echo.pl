@@ -10,8 +10,16 @@ sub print_request {
     print $_ . '=' . Encode::encode_utf8($request->{$_}) . "\n" for sort keys %$request;
 }
 
+# 100 candidates with every field, for the benchmark.
+sub hundred {
+    return [map { +{'hyoki' => "候補$_", 'comment_xhtml' => "説明 <b>$_</b> & more",
+                   'alternative_type' => 'definite_string', 'alternative' => "確定$_",
+                   'alternative_alias' => "別名$_", 'info' => 'info'} } (0 .. 99)];
+}
+
 sub run_process {
     my ($request) = @_;
+    return ('candidate' => hundred()) if $request->{'composition_string'} eq 'hundred';
     sleep 120 if $request->{'composition_string'} eq 'sleep';
     print 'noise before the document' if $request->{'composition_string'} eq 'noise';
     my $path = $request->{'path'};

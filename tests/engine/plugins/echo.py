@@ -9,7 +9,16 @@ def print_request(request):
         sys.stdout.write("%s=%s\n" % (key, request[key]))
 
 
+def hundred():
+    """100 candidates with every field, for the benchmark."""
+    return [{"hyoki": "候補%d" % index, "comment_xhtml": "説明 <b>%d</b> & more" % index,
+             "alternative_type": "definite_string", "alternative": "確定%d" % index,
+             "alternative_alias": "別名%d" % index, "info": "info"} for index in range(100)]
+
+
 def vuro_plugin_run_process(request):
+    if request["composition_string"] == "hundred":
+        return {"candidate": hundred()}
     if request["composition_string"] == "sleep":
         time.sleep(120)
     if request["composition_string"] == "noise":

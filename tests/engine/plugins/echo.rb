@@ -5,10 +5,20 @@ module Vuro_plugin
     request.keys.sort.each { |key| print "#{key}=#{request[key]}\n" }
   end
 
+  # 100 candidates with every field, for the benchmark.
+  def hundred
+    (0...100).map do |index|
+      { 'hyoki' => "候補#{index}", 'comment_xhtml' => "説明 <b>#{index}</b> & more",
+        'alternative_type' => 'definite_string', 'alternative' => "確定#{index}",
+        'alternative_alias' => "別名#{index}", 'info' => 'info' }
+    end
+  end
+
   def run_process(request)
     case request['composition_string']
     when 'sleep' then sleep 120
     when 'noise' then print 'noise before the document'
+    when 'hundred' then return { 'candidate' => hundred }
     end
     path = request['path']
     { 'candidate' => [
