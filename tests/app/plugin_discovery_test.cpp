@@ -5,7 +5,6 @@
 #include <fstream>
 
 #include "app/plugin_discovery.h"
-#include "platform/executable_path.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -26,10 +25,6 @@ TEST(plugin_discovery, lists_files_with_a_plugin_extension_directly_in_the_folde
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::u16string>{u"TEST.RB", u"a.py", u"c.PL"}));
-}
-
-TEST(plugin_discovery, missing_folder_gives_an_empty_list) {
-    test_support::scratch_folder folder;
     EXPECT_TRUE(scan_plugin_folder(folder.u16("absent") + u"/").empty());
 }
 
@@ -46,14 +41,6 @@ TEST(plugin_discovery, extension_must_follow_at_least_one_character_and_ignores_
     for (const auto& c : cases)
         EXPECT_EQ(has_plugin_extension(c.name, c.extension), c.matches)
             << std::string(c.extension);
-}
-
-TEST(plugin_discovery, plugin_folder_lies_beside_the_executable) {
-    const std::u16string executable = platform::executable_path();
-    const std::u16string folder = find_plugin_folder();
-    const std::size_t slash = executable.rfind(u'/');
-    ASSERT_NE(slash, std::u16string::npos);
-    EXPECT_EQ(folder, executable.substr(0, slash + 1) + u"plugin/");
 }
 
 }  // namespace
