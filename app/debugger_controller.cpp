@@ -35,9 +35,7 @@ void debugger_controller::OnRefresh() {
             view_.show_message(texts::no_plugin_found);
             return;
         }
-        for (const plugin_entry& plugin : plugins_) view_.add_plugin_item(plugin.file_name);
-        view_.select_plugin_item(0);
-        widen_drop_down();
+        fill_plugin_list();
     } catch (...) {
         view_.show_message(texts::unexpected_error);
     }
@@ -46,14 +44,15 @@ void debugger_controller::OnRefresh() {
 void debugger_controller::show_plugins(std::vector<plugin_entry> plugins) {
     plugins_ = std::move(plugins);
     view_.clear_plugin_items();
-    for (const plugin_entry& plugin : plugins_) view_.add_plugin_item(plugin.file_name);
     view_.enable_run(!plugins_.empty());
-    if (!plugins_.empty()) view_.select_plugin_item(0);
-    widen_drop_down();
+    if (!plugins_.empty()) fill_plugin_list();
 }
 
-// Wide enough for every name, and never narrower than before.
-void debugger_controller::widen_drop_down() {
+// Lists every plug-in, selects the first and makes the drop-down wide enough for every
+// name, never narrower than before.
+void debugger_controller::fill_plugin_list() {
+    for (const plugin_entry& plugin : plugins_) view_.add_plugin_item(plugin.file_name);
+    view_.select_plugin_item(0);
     int widest = 0;
     for (const plugin_entry& plugin : plugins_)
         widest = std::max(widest, view_.plugin_item_width(plugin.file_name));

@@ -63,7 +63,7 @@ public:
 private:
     void append(output_box box, const std::string& bytes);
     void set_buttons(bool enabled);
-    void widen_drop_down();
+    void fill_plugin_list();
     run_result run(const std::u16string& text, bool keep_instance);
     void report_failure(const std::string& error);
 
