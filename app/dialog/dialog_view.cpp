@@ -97,13 +97,17 @@ void dialog_view::set_progress(int percent) {
     on_dialog([this, percent] { widgets_.progress->setValue(percent); });
 }
 
-void dialog_view::clear_plugin_items() { widgets_.plugins->clear(); }
-
-void dialog_view::add_plugin_item(const std::u16string& name) {
-    widgets_.plugins->addItem(to_qt(name));
+void dialog_view::clear_plugin_items() {
+    on_dialog([this] { widgets_.plugins->clear(); });
 }
 
-void dialog_view::select_plugin_item(int index) { widgets_.plugins->setCurrentIndex(index); }
+void dialog_view::add_plugin_item(const std::u16string& name) {
+    on_dialog([this, name] { widgets_.plugins->addItem(to_qt(name)); });
+}
+
+void dialog_view::select_plugin_item(int index) {
+    on_dialog([this, index] { widgets_.plugins->setCurrentIndex(index); });
+}
 
 int dialog_view::selected_plugin_item() const {
     return on_dialog_thread() ? widgets_.plugins->currentIndex() : worker_.selection;
