@@ -160,18 +160,12 @@ TEST_F(child_process_test, last_drain_takes_each_pipe_at_its_present_size) {
             limited = ::fcntl(ends[1], F_SETPIPE_SZ, 1 << 20) < 0;
         }
         child_process child;
+        // 1031: F_SETPIPE_SZ; retried until the parent has let go of its hoard.
         const auto started = child.start(
-            {"python", "-c",
-             "import fcntl, os, time\n"
-             "for _ in range(500):\n"
-             "    try:\n"
-             "        fcntl.fcntl(2, fcntl.F_SETPIPE_SZ, 1 << 20)\n"
-             "        break\n"
-             "    except OSError:\n"
-             "        time.sleep(0.01)\n"
-             "else:\n"
-             "    os._exit(3)\n"
-             "os.write(2, b'e' * (512 << 10))\n"},
+            {"perl", "-e",
+             "my $grown; for (1 .. 500) { last if $grown = fcntl(STDERR, 1031, 1 << 20);"
+             " select undef, undef, undef, 0.01 } exit 3 unless $grown;"
+             " syswrite STDERR, 'e' x (512 << 10)"},
             "/");
         for (const int fd : hoard) ::close(fd);
         if (!limited || started != child_process::start_result::started) return cannot_set_up;
