@@ -10,6 +10,7 @@
 #include "app/debugger_texts.h"
 #include "app/failure_message.h"
 #include "app/request_fill.h"
+#include "engine/run_script.h"
 #include "engine/script_language.h"
 #include "engine/vuro_plugin_instance_script.h"
 #include "plugin_message/vuro_plugin_message_quit_flag.h"
@@ -111,10 +112,8 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
         processing_request request{};
         fill_processing_request(request, text, utility::direct_settings());
         instance->run_processing(message, request, quit_flag);
-        if (auto* script = dynamic_cast<vuro_plugin_instance_script*>(instance.get())) {
-            AppendStandardOutput(script->get_standard_output());
-            AppendStandardError(script->get_standard_error());
-        }
+        if (auto* script = dynamic_cast<vuro_plugin_instance_script*>(instance.get()))
+            append_outputs(*script);
     }
     set_buttons(false);
     view_.set_progress(90);
@@ -144,26 +143,42 @@ instance_handle debugger_controller::CreateScriptInstance(const std::u16string& 
             language.stored_bridge, options_.runner);
         if (!instance->is_usable()) continue;
         const bool passed = instance->check_syntax();
-        AppendStandardOutput(instance->get_standard_output());
-        AppendStandardError(instance->get_standard_error());
+        append_outputs(*instance);
         if (passed) return instance;
     }
     return {};
 }
 
 void debugger_controller::AppendStandardOutput(const std::string& bytes) {
-    append(output_box::standard_output, bytes);
+    append(output_box::standard_output, bytes, false);
 }
 
 void debugger_controller::AppendStandardError(const std::string& bytes) {
-    append(output_box::standard_error, bytes);
+    append(output_box::standard_error, bytes, false);
 }
 
-// The box shows the output up to its first zero byte, as the conversion reads it.
-void debugger_controller::append(output_box box, const std::string& bytes) {
-    if (bytes.empty()) return;
-    view_.set_output_text(box, view_.output_text(box) + utility::utf8_to_utf16(bytes) + u"\r\n");
-    view_.output_appended(box, bytes.substr(0, bytes.find('\0')));
+// The box shows the output up to its first zero byte, as the conversion reads it. An
+// output may be tens of megabytes: the new text is built with one copy of each part.
+void debugger_controller::append(output_box box, const std::string& bytes, bool cut) {
+    if (bytes.empty() && !cut) return;
+    const std::u16string added = bytes.empty() ? u"" : utility::utf8_to_utf16(bytes) + u"\r\n";
+    const std::u16string notice = cut ? capture_cut_notice() + u"\r\n" : u"";
+    std::u16string text = view_.output_text(box);
+    text.reserve(text.size() + added.size() + notice.size());
+    text += added;
+    text += notice;
+    view_.set_output_text(box, std::move(text));
+    if (!bytes.empty())
+        view_.output_appended(box, std::string_view(bytes).substr(0, bytes.find('\0')));
+    if (cut) view_.output_cut(box, capture_cut_notice());
+}
+
+// Both stored outputs, each followed by a notice when the capture cut it short.
+void debugger_controller::append_outputs(const vuro_plugin_instance_script& instance) {
+    append(output_box::standard_output, instance.get_standard_output(),
+           instance.standard_output_cut());
+    append(output_box::standard_error, instance.get_standard_error(),
+           instance.standard_error_cut());
 }
 
 void debugger_controller::set_buttons(bool enabled) {

@@ -13,6 +13,8 @@
 
 namespace vuro_plugin {
 
+class vuro_plugin_instance_script;
+
 // The longest text the Run command looks up: the capacity of the request's field.
 inline constexpr std::size_t lookup_text_capacity = 200;
 
@@ -61,7 +63,8 @@ public:
     void AppendStandardError(const std::string& bytes);
 
 private:
-    void append(output_box box, const std::string& bytes);
+    void append(output_box box, const std::string& bytes, bool cut);
+    void append_outputs(const vuro_plugin_instance_script& instance);
     void set_buttons(bool enabled);
     void fill_plugin_list();
     run_result run(const std::u16string& text, bool keep_instance);

@@ -3,6 +3,7 @@
 // draws it. The dialog, the command-line front end and the tests implement it.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vuro_plugin {
 
@@ -16,10 +17,13 @@ public:
     virtual std::u16string lookup_text() const = 0;
 
     virtual std::u16string output_text(output_box box) const = 0;
-    virtual void set_output_text(output_box box, const std::u16string& text) = 0;
+    virtual void set_output_text(output_box box, std::u16string text) = 0;
     // Told after `bytes` (as the interpreter wrote them) were appended to `box`; views
     // that show the raw output rather than the box text use it.
-    virtual void output_appended(output_box /*box*/, const std::string& /*bytes*/) {}
+    virtual void output_appended(output_box /*box*/, std::string_view /*bytes*/) {}
+    // Told after `notice` was appended to `box` because the output above it was cut at
+    // the capture limit.
+    virtual void output_cut(output_box /*box*/, const std::u16string& /*notice*/) {}
 
     virtual void enable_refresh(bool enabled) = 0;
     virtual void enable_run(bool enabled) = 0;

@@ -15,10 +15,18 @@ std::string terminal_text(const std::u16string& text) {
     return result;
 }
 
-void cli_view::output_appended(output_box box, const std::string& bytes) {
+void cli_view::output_appended(output_box box, std::string_view bytes) {
     std::ostream& stream = box == output_box::standard_output ? out_ : err_;
     stream << bytes << '\n';
     stream.flush();
+}
+
+// The pieces stay the plug-in's bytes; the tool's own notice goes with the messages.
+void cli_view::output_cut(output_box box, const std::u16string& notice) {
+    const char* stream = box == output_box::standard_output ? "output" : "error";
+    err_ << "plugdebug-cli: standard " << stream << " of the plug-in: " << terminal_text(notice)
+         << '\n';
+    err_.flush();
 }
 
 void cli_view::show_message(const std::u16string& text) {

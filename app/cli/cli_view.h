@@ -18,10 +18,11 @@ public:
 
     std::u16string lookup_text() const override { return lookup_; }
     std::u16string output_text(output_box box) const override { return texts_[index(box)]; }
-    void set_output_text(output_box box, const std::u16string& text) override {
-        texts_[index(box)] = text;
+    void set_output_text(output_box box, std::u16string text) override {
+        texts_[index(box)] = std::move(text);
     }
-    void output_appended(output_box box, const std::string& bytes) override;
+    void output_appended(output_box box, std::string_view bytes) override;
+    void output_cut(output_box box, const std::u16string& notice) override;
     void enable_refresh(bool) override {}
     void enable_run(bool) override {}
     void set_progress(int) override {}

@@ -75,13 +75,13 @@ std::u16string dialog_view::output_text(output_box box) const {
     return on_dialog_thread() ? texts_[index_of(box)] : worker_.texts[index_of(box)];
 }
 
-void dialog_view::set_output_text(output_box box, const std::u16string& text) {
+void dialog_view::set_output_text(output_box box, std::u16string text) {
     if (!on_dialog_thread()) worker_.texts[index_of(box)] = text;
-    on_dialog([this, box, text] {
-        texts_[index_of(box)] = text;
+    on_dialog([this, box, text = std::move(text)]() mutable {
         QPlainTextEdit* edit =
             box == output_box::standard_output ? widgets_.standard_output : widgets_.standard_error;
         edit->setPlainText(for_display(text));
+        texts_[index_of(box)] = std::move(text);
     });
 }
 

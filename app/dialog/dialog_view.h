@@ -38,7 +38,7 @@ public:
 
     std::u16string lookup_text() const override;
     std::u16string output_text(output_box box) const override;
-    void set_output_text(output_box box, const std::u16string& text) override;
+    void set_output_text(output_box box, std::u16string text) override;
     void enable_refresh(bool enabled) override;
     void enable_run(bool enabled) override;
     void set_progress(int percent) override;

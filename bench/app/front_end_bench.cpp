@@ -52,8 +52,8 @@ public:
     std::u16string boxes[2];
     std::u16string lookup_text() const override { return u"きょう"; }
     std::u16string output_text(output_box box) const override { return boxes[int(box)]; }
-    void set_output_text(output_box box, const std::u16string& text) override {
-        boxes[int(box)] = text;
+    void set_output_text(output_box box, std::u16string text) override {
+        boxes[int(box)] = std::move(text);
     }
     void enable_refresh(bool) override {}
     void enable_run(bool) override {}

@@ -5,6 +5,7 @@
 
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
+#include "engine/run_script.h"
 #include "tests/support/environment.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/scratch.h"
@@ -28,8 +29,8 @@ public:
 
     std::u16string lookup_text() const override { return text; }
     std::u16string output_text(output_box box) const override { return boxes[index(box)]; }
-    void set_output_text(output_box box, const std::u16string& value) override {
-        boxes[index(box)] = value;
+    void set_output_text(output_box box, std::u16string value) override {
+        boxes[index(box)] = std::move(value);
     }
     void enable_refresh(bool on) override { events.push_back(on ? "refresh on" : "refresh off"); }
     void enable_run(bool on) override { events.push_back(on ? "run on" : "run off"); }
@@ -132,6 +133,14 @@ TEST_F(debugger_controller_test, plugin_past_the_time_limit_shows_the_syntax_che
     EXPECT_EQ(run(front_end.c_str(), u"slow", options).result, run_result::outcome::completed);
     EXPECT_EQ(view.events, full_run);
     EXPECT_EQ(view.boxes[0], u"syntax ok\r\nsyntax ok\r\n");
+}
+
+TEST_F(debugger_controller_test, output_cut_at_the_capture_limit_is_followed_by_a_notice) {
+    EXPECT_EQ(run(front_end.c_str(), u"flood").result, run_result::outcome::completed);
+    const std::u16string notice = capture_cut_notice() + u"\r\n";
+    const std::u16string& error = view.boxes[1];
+    ASSERT_EQ(error.size(), (std::size_t{64} << 20) + 2 + notice.size());
+    EXPECT_EQ(error.substr(error.size() - notice.size() - 3), u"e\r\n" + notice);
 }
 
 TEST_F(debugger_controller_test, missing_interpreter_ends_quietly_with_the_bar_at_zero) {

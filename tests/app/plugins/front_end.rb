@@ -12,6 +12,9 @@ module Vuro_plugin
       { 'candidate' => [] }
     when 'slow'
       sleep 30
+    when 'flood'
+      STDERR.write('e' * (65 << 20))
+      { 'candidate' => [] }
     else
       { 'candidate' => [{ 'hyoki' => request['composition_string'] }] }
     end
