@@ -150,7 +150,7 @@ void bench_large_output() {
         const double qt_only = median_ms(5, [&] {
             plain.setPlainText(qt_text);
             plain.repaint();
-            plain.clear();
+            plain.setPlainText(QString());
         });
         const double dialog = median_ms(5, [&] {
             view.set_output_text(output_box::standard_output, text);
