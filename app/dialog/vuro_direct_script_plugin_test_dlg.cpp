@@ -33,16 +33,11 @@ QString to_qt(const char16_t* text) { return QString::fromUtf16(text); }
 // Where the template's font is not installed, the Japanese captions are measured with an
 // installed Japanese font: a Latin fallback has metrics that cut them off.
 QFont template_font() {
-    static const bool substituted = [] {
-        if (!QFontDatabase::hasFamily(dialog_font_family)) {
-            QFont::insertSubstitutions(
-                dialog_font_family,
-                {"Noto Sans CJK JP", "Noto Sans JP", "Source Han Sans JP", "IPAPGothic",
-                 "IPAGothic", "VL PGothic", "TakaoPGothic"});
-        }
-        return true;
-    }();
-    (void)substituted;
+    if (!QFontDatabase::hasFamily(dialog_font_family)) {
+        QFont::insertSubstitutions(dialog_font_family,
+                                   {"Noto Sans CJK JP", "Noto Sans JP", "Source Han Sans JP",
+                                    "IPAPGothic", "IPAGothic", "VL PGothic", "TakaoPGothic"});
+    }
     return QFont(dialog_font_family, dialog_font_points);
 }
 
@@ -55,7 +50,6 @@ dialog_base_units measure_base_units(const QFont& font) {
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
         qCeil(QFontMetricsF(font).height()));
 }
-
 
 QRect to_qt(const dialog_rect& rect, dialog_base_units base) {
     const dialog_rect pixels = to_pixels(rect, base);
@@ -215,7 +209,6 @@ bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const { return run_.v
 void Cvuro_direct_script_plugin_testDlg::finish_run() {
     if (!run_.valid()) return;
     run_.get();
-    emit run_finished();
 }
 
 // Kills the run's child processes until the worker has ended: a child started just after

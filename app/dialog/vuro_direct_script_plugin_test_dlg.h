@@ -43,9 +43,6 @@ public:
     // bridge file deleted).
     void done(int result) override;
 
-signals:
-    void run_finished();
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
