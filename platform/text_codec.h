@@ -10,7 +10,7 @@ namespace platform {
 enum class code_page {
     utf8,
     // The codeset of the user's locale (LC_ALL, LC_CTYPE, LANG); a C or POSIX locale
-    // counts as UTF-8.
+    // counts as UTF-8, and so does a codeset that cannot be opened.
     ansi,
 };
 

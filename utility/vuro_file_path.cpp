@@ -63,11 +63,13 @@ int folder_mode() {
     return mode;
 }
 
+std::size_t VuroFilePath::max_length() { return platform::max_path_length(); }
+
 VuroFilePath::VuroFilePath() = default;
 VuroFilePath::~VuroFilePath() = default;
 
 bool VuroFilePath::store(const std::u16string& path) {
-    if (path.size() > max_length) return false;
+    if (path.size() > max_length()) return false;
     if (!path_) path_ = std::make_unique<std::u16string>();
     *path_ = path;
     return true;

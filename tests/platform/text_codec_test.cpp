@@ -48,8 +48,8 @@ TEST(Utf8Codec, EmbeddedNulIsConvertedLikeAnyCharacter) {
     EXPECT_EQ(decode(code_page::utf8, bytes), std::u16string(u"a\0b", 3));
 }
 
-TEST(AnsiCodec, CAndPosixLocalesCountAsUtf8) {
-    for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr)}) {
+TEST(AnsiCodec, CPosixAndUnknownCodesetsCountAsUtf8) {
+    for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr), "xx_XX.NOSUCHCODESET"}) {
         test_support::scoped_locale locale(name);
         EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
         EXPECT_EQ(decode(code_page::ansi, "\xE6\x97\xA5"), u"日");
