@@ -16,13 +16,30 @@ inline void require(bool holds, const char* invariant) {
     std::abort();
 }
 
+// Two byte strings that must be equal; when they differ both are printed, bytes outside
+// printable ASCII as \xNN.
+inline void require_same(const std::string& found, const std::string& expected,
+                         const char* invariant) {
+    if (found == expected) return;
+    for (const std::string* text : {&found, &expected}) {
+        std::fputs(text == &found ? "found:    " : "expected: ", stderr);
+        for (const char byte : *text) {
+            const auto unit = static_cast<unsigned char>(byte);
+            if (unit >= 0x20 && unit < 0x7F) std::fputc(byte, stderr);
+            else std::fprintf(stderr, "\\x%02X", unit);
+        }
+        std::fputc('\n', stderr);
+    }
+    require(false, invariant);
+}
+
 // Up to `max_units` code units of any value, NULs and unpaired surrogates included. Half
 // of them come from a short list of units that the texts treat specially, which random
 // values would hardly ever hit.
 inline std::u16string consume_utf16(FuzzedDataProvider& input, std::size_t max_units) {
     static constexpr char16_t special[] = {
-        0,   u'\\', u'n', 0x1B, 0x05, 0x04, u'&', u'<', u'>', u'"', u'\'',
-        u' ', u'\n', u'\r', u'a', u'\u3042', 0xD800, 0xDC00};
+        0,    u'\\', u'n',  0x1B,   0x05,   0x04,   u'&',   u'<',   u'>',   u'"',  u'\'',
+        u' ', u'\n', u'\r', u'\t', u'a',   u'h',   u'\u3042', 0xD83D, 0xDE00, 0xFFFE, 0xFFFF};
     const std::size_t units = input.ConsumeIntegralInRange<std::size_t>(0, max_units);
     std::u16string text;
     text.reserve(units);
