@@ -84,13 +84,15 @@ public:
         return true;
     }
     // The rest of the line without its end and trailing blanks; consumes the line end. A
-    // carriage return left before the end (CR CR CR LF, or CR at the end of the file) counts
-    // as a blank: kept in a comment, the rewritten file would read back without it.
+    // carriage return left before the end (CR CR CR LF, or CR at the end of the file) and a
+    // NUL count as blanks: kept at the end of a comment, they would not read back from the
+    // rewritten file, which loses a CR to its line end and NULs at its end.
     std::u16string_view rest_of_line() {
         const std::size_t start = pos_;
         while (!at_line_end()) ++pos_;
         std::u16string_view line = text_.substr(start, pos_ - start);
-        while (!line.empty() && (is_blank(line.back()) || line.back() == u'\r'))
+        while (!line.empty() &&
+               (is_blank(line.back()) || line.back() == u'\r' || line.back() == u'\0'))
             line.remove_suffix(1);
         consume_line_end();
         return line;
