@@ -11,6 +11,10 @@ std::string home_folder();
 // The variable's value as UTF-16 (paths are UTF-8 on POSIX); false when it is unset.
 bool environment_variable(const char* name, std::u16string& value);
 
+// True for a character that separates folder names in a native path ("/"; on Windows
+// also "\\").
+bool is_path_separator(char16_t unit);
+
 // The folder of the operating system's own files; paths inside it are never user data.
 std::u16string system_directory();
 

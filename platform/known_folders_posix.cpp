@@ -51,6 +51,8 @@ bool environment_variable(const char* name, std::u16string& value) {
     return bytes_to_utf16(code_page::utf8, bytes, value);
 }
 
+bool is_path_separator(char16_t unit) { return unit == u'/'; }
+
 std::u16string system_directory() { return u"/usr"; }
 
 bool is_nt_family() { return true; }

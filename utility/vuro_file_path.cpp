@@ -43,9 +43,10 @@ bool starts_with_no_case(const std::u16string& text, const std::u16string& prefi
 
 // Inside the folder: the folder itself or below it, not a sibling that shares its prefix.
 bool is_inside(const std::u16string& path, std::u16string folder) {
-    while (folder.size() > 1 && folder.back() == u'/') folder.pop_back();
+    while (folder.size() > 1 && platform::is_path_separator(folder.back())) folder.pop_back();
     return starts_with_no_case(path, folder) &&
-           (path.size() == folder.size() || path[folder.size()] == u'/' || folder == u"/");
+           (path.size() == folder.size() || platform::is_path_separator(path[folder.size()]) ||
+            platform::is_path_separator(folder.back()));
 }
 
 }  // namespace
