@@ -62,11 +62,11 @@ bool native_thread::wait(std::chrono::milliseconds timeout) {
     return true;
 }
 
-bool native_thread::terminate(unsigned exit_code, std::chrono::milliseconds grace) {
-    if (impl_->ended) return true;
-    ::TerminateThread(impl_->thread, exit_code);
-    return wait(grace);
-}
+// Never TerminateThread: the thread runs the host's code, and a thread ended at an
+// arbitrary point leaves whatever it held (the heap's lock, a critical section, the
+// loader's lock) held for ever. It gets `grace` to end by itself and is abandoned
+// otherwise.
+bool native_thread::terminate(unsigned, std::chrono::milliseconds grace) { return wait(grace); }
 
 unsigned native_thread::exit_code() const { return impl_->exit_code; }
 

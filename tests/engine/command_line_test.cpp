@@ -84,7 +84,12 @@ TEST(command_line, python_gets_utf8_path_others_get_ansi_path) {
     const std::string utf8 =
         "C:/\xE3\x83\x97\xE3\x83\xA9\xE3\x82\xB0 \xE3\x82\xA4\xE3\x83\xB3/"
         "\xE8\xBE\x9E\xE6\x9B\xB8 1.rb";
+#ifdef _WIN32
+    // The Windows tests run with code page 932 as the ANSI code page.
+    const std::string euc = "C:/\x83v\x83\x89\x83O \x83""C\x83\x93/\x8E\xAB\x8F\x91 1.rb";
+#else
     const std::string euc = "C:/\xA5\xD7\xA5\xE9\xA5\xB0 \xA5\xA4\xA5\xF3/\xBC\xAD\xBD\xF1 1.rb";
+#endif
     EXPECT_EQ(encode_script_path(path, u"python"), widen(utility::url_encode(utf8)));
     EXPECT_EQ(encode_script_path(path, u"ruby"), widen(utility::url_encode(euc)));
     EXPECT_EQ(encode_script_path(path, u"perl"), widen(utility::url_encode(euc)));

@@ -61,7 +61,6 @@ TEST_F(RegistryStoreWin32, ValuesKeepTheirTypeAndExactBytes) {
     } values[] = {
         {u"dword", registry_type::dword, {0x00, 0x00, 0x01, 0x00}},
         {u"text", registry_type::sz, {0x41, 0, 0x42, 0, 0, 0}},
-        {u"unterminated", registry_type::sz, {0x41, 0, 0x42, 0}},
         {u"empty text", registry_type::sz, {}},
         {u"binary", registry_type::binary, {0x00, 0xFF, 0x10}},
         {u"expandable", registry_type::expand_sz, {0x25, 0, 0x41, 0, 0x25, 0, 0, 0}},

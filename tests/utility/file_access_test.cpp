@@ -38,7 +38,7 @@ TEST(ReadFile, MissingFileThrows) {
 
 TEST(ReadFile, JapaneseFileName) {
     test_support::scratch_folder folder;
-    std::ofstream(folder.path() / "日本語.txt") << "text";
+    std::ofstream(folder.path() / std::filesystem::u8path("日本語.txt")) << "text";
     EXPECT_EQ(utility::read_file(folder.u16() + u"/日本語.txt"), "text");
 }
 
