@@ -4,7 +4,7 @@
 objdump=$1
 dll=$2
 exports=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-  sed -n 's/^.*\] //p')
+  sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p')
 if [ -z "$exports" ]; then
   echo "no exports found in $dll" >&2
   exit 1
