@@ -4,6 +4,7 @@
 # standard-library classes used inside exported member functions (and the linker's
 # --exclude-symbols does not reach such directives).
 # Usage: keep_class_exports.sh <objcopy> <object>...
+export LC_ALL=C
 objcopy=$1
 shift
 classes='abstract_vuro_plugin_message|vuro_plugin_message_(quit_flag|run_processing|run_palette)'

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Fails unless the DLL exports its message classes and nothing else.
 # Usage: check_dll_exports.sh <objdump> <dll>
+# The table headings are matched in English.
+export LC_ALL=C
 objdump=$1
 dll=$2
 exports=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
