@@ -1,5 +1,6 @@
 #include "engine/command_line.h"
 
+#include "platform/path_convention.h"
 #include "utility/text_conversion.h"
 #include "utility/text_escape.h"
 #include "utility/url_encoding.h"
@@ -8,9 +9,12 @@ namespace vuro_plugin {
 
 std::u16string encode_script_path(const std::u16string& script_path,
                                   const std::u16string& interpreter) {
-    const std::u16string slashed = utility::to_forward_slashes(script_path);
-    const std::string bytes = interpreter == u"python" ? utility::utf16_to_utf8(slashed)
-                                                        : utility::utf16_to_ansi(slashed);
+    const std::u16string slashed = platform::backslash_separates_folders()
+                                       ? utility::to_forward_slashes(script_path)
+                                       : script_path;
+    const bool utf8 = interpreter == u"python" || platform::command_line_file_names_are_utf8();
+    const std::string bytes =
+        utf8 ? utility::utf16_to_utf8(slashed) : utility::utf16_to_ansi(slashed);
     const std::string encoded = utility::url_encode(bytes);
     return std::u16string(encoded.begin(), encoded.end());
 }

@@ -7,9 +7,10 @@
 
 namespace vuro_plugin {
 
-// The plug-in path as the bridge expects it: slashes for backslashes, in UTF-8 when the
-// interpreter is exactly "python" and in the ANSI code page otherwise, form-encoded.
-// Conversion errors ("::WideCharToMultiByte() : failed") pass to the caller.
+// The plug-in path as the bridge expects it, form-encoded: slashes for backslashes where
+// a backslash separates folders; in UTF-8 where programs take file names so, or when the
+// interpreter is exactly "python", and in the ANSI code page otherwise. Conversion errors
+// ("::WideCharToMultiByte() : failed") pass to the caller.
 std::u16string encode_script_path(const std::u16string& script_path,
                                   const std::u16string& interpreter);
 

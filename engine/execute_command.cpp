@@ -22,9 +22,10 @@ void end_with_zero(std::string& buffer) {
 
 int execute_command(const std::vector<std::u16string>& command_line,
                     const std::u16string& working_folder, std::string& out, std::string& err,
-                    bool limit_time, const runner_settings& settings) {
+                    bool limit_time, const runner_settings& settings, capture_cut* cut) {
     out.clear();
     err.clear();
+    if (cut != nullptr) *cut = {};
     if (command_line.empty()) return command_start_failure;
     const std::vector<std::string> arguments = native_arguments(command_line);
     const std::string folder = utility::utf16_to_utf8(working_folder);
@@ -49,6 +50,7 @@ int execute_command(const std::vector<std::u16string>& command_line,
 
     const bool timed_out = limit_time && timer.is_timeout();
     if (timed_out) child.kill_group();
+    if (cut != nullptr) *cut = {child.output_cut(), child.error_cut()};
     end_with_zero(out);
     end_with_zero(err);
     return timed_out ? command_timed_out : command_completed;

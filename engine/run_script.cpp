@@ -1,5 +1,6 @@
 #include "engine/run_script.h"
 
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "engine/file_presence.h"
 #include "engine/script_file_access.h"
 #include "engine/temporary_file_name.h"
+#include "platform/child_process.h"
 #include "utility/text_conversion.h"
 
 namespace vuro_plugin {
@@ -26,7 +28,26 @@ std::string up_to_first_zero(std::string buffer) {
     return buffer;
 }
 
+// Stores the outputs of a completed run and returns the standard output. The returned
+// copy is made before anything is stored, so running out of memory stores nothing.
+std::string store_outputs(script_instance_data& data, std::string out, std::string err,
+                          const capture_cut& cut) {
+    std::string output = up_to_first_zero(std::move(out));
+    std::string result = output;
+    data.standard_output = std::move(output);
+    data.standard_error = up_to_first_zero(std::move(err));
+    data.standard_output_cut = cut.output;
+    data.standard_error_cut = cut.error;
+    return result;
+}
+
 }  // namespace
+
+std::u16string capture_cut_notice() {
+    const std::string mebibytes = std::to_string(platform::child_process::capture_limit >> 20);
+    return u"（出力が " + std::u16string(mebibytes.begin(), mebibytes.end()) +
+           u" MiB を超えたため、それ以降は破棄しました）";
+}
 
 std::string run_script(const std::u16string& method, const std::vector<std::u16string>& arguments,
                        script_instance_data& data, bool limit_time,
@@ -41,11 +62,11 @@ std::string run_script(const std::u16string& method, const std::vector<std::u16s
         const script_file_access bridge(data.data_folder, name, data.bridge_template);
         std::string out;
         std::string err;
-        switch (execute_command(command_line, data.data_folder, out, err, limit_time, settings)) {
+        capture_cut cut;
+        switch (execute_command(command_line, data.data_folder, out, err, limit_time, settings,
+                                &cut)) {
             case command_completed:
-                data.standard_output = up_to_first_zero(std::move(out));
-                data.standard_error = up_to_first_zero(std::move(err));
-                return data.standard_output;
+                return store_outputs(data, std::move(out), std::move(err), cut);
             case command_start_failure:
                 data.message = data.file_name + script_marker + data.interpreter +
                                u"コマンドが実行できませんでした";
@@ -57,6 +78,8 @@ std::string run_script(const std::u16string& method, const std::vector<std::u16s
         data.message = data.file_name + script_marker + data.data_folder +
                        u" への一時ファイル生成に失敗しました";
         return {};
+    } catch (const std::bad_alloc&) {
+        return {};  // the output could not be handed over: as a failed pipe
     }
 }
 

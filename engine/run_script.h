@@ -11,10 +11,12 @@ namespace vuro_plugin {
 
 // Runs the bridge of `data` with `method` (omitted when empty) and `arguments` (already
 // encoded for the bridge) after the encoded plug-in path. Returns the standard output
-// of a completed run, up to its first 0 byte, and stores both outputs in `data`; any
+// of a completed run, up to its first 0 byte, and stores both outputs in `data`, each
+// cut at the capture limit (`standard_output_cut` and `standard_error_cut` tell); any
 // other outcome returns an empty string and keeps the stored outputs. A start failure
-// and a bridge-file failure replace `data.message`. The bridge file is deleted on every
-// path. Errors converting the plug-in path pass to the caller.
+// and a bridge-file failure replace `data.message`; running out of memory changes
+// nothing. The bridge file is deleted on every path. Errors converting the plug-in path
+// pass to the caller.
 std::string run_script(const std::u16string& method, const std::vector<std::u16string>& arguments,
                        script_instance_data& data, bool limit_time,
                        const runner_settings& settings = {});
@@ -24,5 +26,8 @@ std::string run_script(const std::u16string& method, const std::vector<std::u16s
 // the plug-in unusable; an earlier message (a start failure, say) is kept, and so is
 // `usable`.
 bool check_syntax(script_instance_data& data, const runner_settings& settings = {});
+
+// The line to show after a stored output whose capture was cut.
+std::u16string capture_cut_notice();
 
 }  // namespace vuro_plugin

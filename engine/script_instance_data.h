@@ -20,6 +20,8 @@ struct script_instance_data {
     xml_access_library::script_preference_data preference;  // from the plug-in's .xml
     std::string standard_output;    // bytes of the last completed interpreter run
     std::string standard_error;
+    bool standard_output_cut = false;  // that run printed more than was kept
+    bool standard_error_cut = false;
 };
 
 }  // namespace vuro_plugin

@@ -1,8 +1,10 @@
 #pragma once
 // A child process whose standard output and standard error arrive on two pipes.
-// The child runs in a process group of its own, reads end-of-file on standard input,
-// and inherits no descriptor of the parent beyond its two output pipes. Waiting blocks
-// in the kernel: no time is spent spinning while the child runs.
+// The child runs in a session and process group of its own (no controlling terminal),
+// reads end-of-file on standard input, and inherits no descriptor of the parent beyond
+// its two output pipes. Waiting blocks in the kernel: no time is spent spinning while
+// the child runs.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ public:
         failure,  // waiting itself failed; the child is still there
     };
 
+    // Each stream keeps at most this many bytes; later bytes are read and dropped, so a
+    // child printing without end never blocks and never exhausts the parent's memory.
+    static constexpr std::size_t capture_limit = std::size_t{64} << 20;
+
     child_process();
     // A child still running is killed with its whole process group and reaped.
     ~child_process();
@@ -38,7 +44,8 @@ public:
     // ends, and appends whatever is waiting on each pipe to `out` and `err`. Once the
     // child has ended, drains both pipes one last time without waiting for their
     // end-of-file (a background grandchild may hold them open), reaps the child and
-    // returns `ended`; later calls return `ended` at once.
+    // returns `ended`; later calls return `ended` at once. Never throws: bytes that find
+    // no memory are dropped like those past `capture_limit`.
     wait_result wait(std::string& out, std::string& err, int timeout_ms);
 
     // Kills the child's process group and reaps the child. Nothing happens when no
@@ -50,6 +57,10 @@ public:
     int exit_code() const;
     // After `ended`: the signal that ended the child, else 0.
     int exit_signal() const;
+    // Whether bytes of standard output (standard error) of this child were dropped: past
+    // `capture_limit`, or for want of memory.
+    bool output_cut() const;
+    bool error_cut() const;
 
 private:
     struct state;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include <fcntl.h>
@@ -95,16 +96,17 @@ bool prepare_actions(posix_spawn_file_actions_t& actions, int out, int err,
     return true;
 }
 
-// Own process group (so a time-out can kill grandchildren too), no blocked signals and
-// default dispositions, whatever the parent had set.
+// Own session, which makes the child the leader of its own process group as well (so a
+// time-out can kill grandchildren too) and leaves it without a controlling terminal: a
+// plug-in opening /dev/tty fails at once instead of being stopped as a background job.
+// No blocked signals and default dispositions, whatever the parent had set.
 bool prepare_attributes(posix_spawnattr_t& attributes) {
     sigset_t none;
     sigset_t all;
     sigemptyset(&none);
     sigfillset(&all);
-    const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    const short flags = POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     return ::posix_spawnattr_setflags(&attributes, flags) == 0 &&
-           ::posix_spawnattr_setpgroup(&attributes, 0) == 0 &&
            ::posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
            ::posix_spawnattr_setsigdefault(&attributes, &all) == 0;
 }
@@ -158,35 +160,78 @@ void back_with_memory(char* data, size_t size) {
 #endif
 }
 
-// Makes room for `more` bytes. Each growth copies what came before, so the capacity
-// grows fourfold; the spare part costs address space only, as pages are backed when
-// written.
-void make_room(std::string& sink, size_t more) {
-    if (sink.capacity() - sink.size() >= more) return;
-    std::string grown;
-    grown.reserve(std::max(sink.capacity() * 4, sink.size() + more));
-    advise_huge_pages(grown.data(), grown.capacity());
-    back_with_memory(grown.data(), sink.size());
-    grown.append(sink);
-    sink.swap(grown);
+// Makes room for `more` bytes in a sink that will never hold more than `most`. Each
+// growth copies what came before, so the capacity grows fourfold; the spare part costs
+// address space only, as pages are backed when written. A capacity past half of `most`
+// becomes `most` at once: growing once more, late, would hold two full buffers at a
+// time. False when no memory could be had; the sink is then unchanged.
+bool make_room(std::string& sink, size_t more, size_t most) {
+    if (sink.capacity() - sink.size() >= more) return true;
+    size_t capacity = std::max(sink.capacity() * 4, sink.size() + more);
+    if (capacity > most / 2) capacity = most;
+    try {
+        std::string grown;
+        grown.reserve(capacity);
+        advise_huge_pages(grown.data(), grown.capacity());
+        back_with_memory(grown.data(), sink.size());
+        grown.append(sink);
+        sink.swap(grown);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
+
+// Reads at most `wanted` bytes onto the end of a sink with room for them.
+ssize_t read_appending(int fd, std::string& sink, size_t wanted) {
+    const size_t old_size = sink.size();
+    back_with_memory(sink.data() + old_size, wanted);
+    sink.resize(old_size + wanted);
+    const ssize_t count = ::read(fd, &sink[old_size], wanted);
+    sink.resize(old_size + static_cast<size_t>(std::max<ssize_t>(count, 0)));
+    return count;
+}
+
+// One output pipe of the child and what became of its bytes.
+struct stream {
+    int fd = -1;
+    size_t budget = 2 * wanted_pipe_size;  // bytes one pass takes at most: twice the pipe
+    size_t kept = 0;                       // bytes appended to the caller's sink
+    bool storing = true;                   // false past the limit or once memory ran out
+    bool cut = false;                      // bytes were dropped
+
+    // Budget of the pipe as it is now: the child may have resized it.
+    void measure_pipe() {
+        const int size = fd >= 0 ? ::fcntl(fd, F_GETPIPE_SZ) : -1;
+        if (size > 0) budget = 2 * static_cast<size_t>(size);
+    }
+};
 
 enum class read_outcome { drained, more, closed };
 
-// Reads what is waiting on a non-blocking pipe, at most `budget` bytes, straight into
-// the sink.
-read_outcome read_available(int fd, std::string& sink, size_t budget) {
+// Reads what is waiting on a non-blocking pipe, at most the stream's budget: straight
+// into the sink up to the capture limit, into a scratch buffer that is dropped beyond it.
+read_outcome read_available(stream& s, std::string& sink) {
+    char dropped[64 * 1024];
+    size_t budget = s.budget;
     while (budget > 0) {
         // Nothing announced: a small read tells end of file from an empty pipe.
         int waiting = 0;
-        if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting <= 0) waiting = 4096;
+        if (::ioctl(s.fd, FIONREAD, &waiting) != 0 || waiting <= 0) waiting = 4096;
         const size_t wanted = std::min(budget, static_cast<size_t>(waiting));
-        make_room(sink, wanted + 1);  // + a terminator the caller may add
-        const size_t old_size = sink.size();
-        back_with_memory(sink.data() + old_size, wanted);
-        sink.resize(old_size + wanted);
-        const ssize_t count = ::read(fd, &sink[old_size], wanted);
-        sink.resize(old_size + static_cast<size_t>(std::max<ssize_t>(count, 0)));
+        const size_t room = child_process::capture_limit - s.kept;
+        const size_t take = std::min(wanted, room);
+        // + 1: room for a terminator the caller may add.
+        if (s.storing && !make_room(sink, take + 1, sink.size() + room + 1)) s.storing = false;
+        ssize_t count;
+        if (s.storing) {
+            count = read_appending(s.fd, sink, take);
+            if (count > 0) s.kept += static_cast<size_t>(count);
+            s.storing = s.kept < child_process::capture_limit;
+        } else {
+            count = ::read(s.fd, dropped, std::min(wanted, sizeof dropped));
+            if (count > 0) s.cut = true;
+        }
         if (count > 0) {
             budget -= static_cast<size_t>(count);
             continue;
@@ -203,9 +248,8 @@ read_outcome read_available(int fd, std::string& sink, size_t budget) {
 struct child_process::state {
     pid_t pid = -1;
     int process_fd = -1;
-    int out_fd = -1;
-    int err_fd = -1;
-    size_t drain_budget = 2 * wanted_pipe_size;
+    stream out;
+    stream err;
     int status = 0;
     bool running = false;
     bool reaped = false;
@@ -214,8 +258,8 @@ struct child_process::state {
 
     void close_all() {
         close_descriptor(process_fd);
-        close_descriptor(out_fd);
-        close_descriptor(err_fd);
+        close_descriptor(out.fd);
+        close_descriptor(err.fd);
     }
 
     void reap(int options) {
@@ -230,15 +274,16 @@ struct child_process::state {
         running = false;
     }
 
-    void read_pipe(int& fd, std::string& sink, size_t budget) {
-        if (fd < 0) return;
-        if (read_available(fd, sink, budget) == read_outcome::closed)
-            close_descriptor(fd);
+    static void read_pipe(stream& s, std::string& sink) {
+        if (s.fd < 0) return;
+        if (read_available(s, sink) == read_outcome::closed) close_descriptor(s.fd);
     }
 
-    void finish(std::string& out, std::string& err) {
-        read_pipe(out_fd, out, drain_budget);
-        read_pipe(err_fd, err, drain_budget);
+    void finish(std::string& out_sink, std::string& err_sink) {
+        out.measure_pipe();
+        err.measure_pipe();
+        read_pipe(out, out_sink);
+        read_pipe(err, err_sink);
         if (!reaped) reap(0);
         close_all();
     }
@@ -257,8 +302,6 @@ child_process::start_result child_process::start(const std::vector<std::string>&
     pipe_pair out;
     pipe_pair err;
     if (!out.open() || !err.open()) return start_result::pipe_failure;
-    const int pipe_size = ::fcntl(out.read_end, F_GETPIPE_SZ);
-    if (pipe_size > 0) state_->drain_budget = 2 * static_cast<size_t>(pipe_size);
 
     spawn_actions actions;
     spawn_attributes attributes;
@@ -282,8 +325,12 @@ child_process::start_result child_process::start(const std::vector<std::string>&
     state_->reaped = false;
     state_->status = 0;
     state_->process_fd = open_process_descriptor(pid);
-    std::swap(state_->out_fd, out.read_end);
-    std::swap(state_->err_fd, err.read_end);
+    state_->out = stream{};
+    state_->err = stream{};
+    std::swap(state_->out.fd, out.read_end);
+    std::swap(state_->err.fd, err.read_end);
+    state_->out.measure_pipe();
+    state_->err.measure_pipe();
     return start_result::started;
 }
 
@@ -299,8 +346,8 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
         fds[count] = pollfd{fd, POLLIN, 0};
         return static_cast<int>(count++);
     };
-    const int out_slot = watch(s.out_fd);
-    const int err_slot = watch(s.err_fd);
+    const int out_slot = watch(s.out.fd);
+    const int err_slot = watch(s.err.fd);
     const int process_slot = watch(s.process_fd);
     if (s.process_fd < 0 && (timeout_ms < 0 || timeout_ms > fallback_tick_ms))
         timeout_ms = fallback_tick_ms;
@@ -309,8 +356,8 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
     if (ready < 0) return errno == EINTR ? wait_result::running : wait_result::failure;
 
     // Bounded reads keep one busy stream from starving the other and the exit test.
-    if (out_slot >= 0 && fds[out_slot].revents != 0) s.read_pipe(s.out_fd, out, s.drain_budget);
-    if (err_slot >= 0 && fds[err_slot].revents != 0) s.read_pipe(s.err_fd, err, s.drain_budget);
+    if (out_slot >= 0 && fds[out_slot].revents != 0) state::read_pipe(s.out, out);
+    if (err_slot >= 0 && fds[err_slot].revents != 0) state::read_pipe(s.err, err);
 
     bool ended = false;
     if (process_slot >= 0) {
@@ -345,5 +392,9 @@ int child_process::exit_signal() const {
     if (!state_->reaped || !WIFSIGNALED(state_->status)) return 0;
     return WTERMSIG(state_->status);
 }
+
+bool child_process::output_cut() const { return state_->out.cut; }
+
+bool child_process::error_cut() const { return state_->err.cut; }
 
 }  // namespace platform

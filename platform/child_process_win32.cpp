@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ public:
     // Creates the pipe; `write_end` receives the child's end, not yet inheritable.
     bool open(handle& write_end) {
         close();
+        kept_ = 0;
+        storing_ = true;
+        cut_ = false;
         static std::atomic<unsigned> counter{0};
         const std::wstring name = L"\\\\.\\pipe\\plugdebug-" + std::to_wstring(::GetCurrentProcessId()) +
                                   L"-" + std::to_wstring(counter++);
@@ -70,6 +74,7 @@ public:
     }
 
     bool is_open() const { return static_cast<bool>(read_end_); }
+    bool cut() const { return cut_; }
     HANDLE event() const { return event_.value; }
     bool pending() const { return pending_; }
 
@@ -120,9 +125,21 @@ public:
     ~output_pipe() { close(); }
 
 private:
+    // Keeps the bytes up to the capture limit and while memory lasts; drops the rest.
     void append(std::string& sink, DWORD count, std::size_t& budget) {
-        sink.append(buffer_.get(), count);
         budget -= std::min<std::size_t>(budget, count);
+        const std::size_t take =
+            storing_ ? std::min<std::size_t>(count, child_process::capture_limit - kept_) : 0;
+        try {
+            sink.append(buffer_.get(), take);
+            kept_ += take;
+        } catch (const std::bad_alloc&) {
+            storing_ = false;
+            cut_ = true;
+            return;
+        }
+        if (take < count) cut_ = true;
+        storing_ = storing_ && kept_ < child_process::capture_limit;
     }
 
     // Starts one read; a read that completes at once is appended. False when the read
@@ -150,6 +167,9 @@ private:
     OVERLAPPED overlapped_{};
     bool pending_ = false;
     std::unique_ptr<char[]> buffer_;
+    std::size_t kept_ = 0;
+    bool storing_ = true;
+    bool cut_ = false;
 };
 
 // Only the listed handles reach the child, whatever else the process holds inheritable.
@@ -349,5 +369,9 @@ int child_process::exit_code() const {
 
 // Windows ends processes with exit codes, not signals.
 int child_process::exit_signal() const { return 0; }
+
+bool child_process::output_cut() const { return state_->out.cut(); }
+
+bool child_process::error_cut() const { return state_->err.cut(); }
 
 }  // namespace platform

@@ -1,19 +1,19 @@
 #pragma once
 // Where the system keeps per-user application data, and the environment it is found from.
+#include <cstddef>
 #include <string>
 
 namespace platform {
 
-// The user's home folder as a native path ($HOME, else the password database); empty when
-// unknown.
+// The user's home folder as an absolute native path ($HOME, else the password database
+// when HOME is unset or empty); empty when unknown or when HOME is relative.
 std::string home_folder();
+
+// The longest path, in UTF-16 units, that the file system here takes.
+std::size_t max_path_length();
 
 // The variable's value as UTF-16 (paths are UTF-8 on POSIX); false when it is unset.
 bool environment_variable(const char* name, std::u16string& value);
-
-// True for a character that separates folder names in a native path ("/"; on Windows
-// also "\\").
-bool is_path_separator(char16_t unit);
 
 // The folder of the operating system's own files; paths inside it are never user data.
 std::u16string system_directory();

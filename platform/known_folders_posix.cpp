@@ -1,22 +1,24 @@
 #include "platform/known_folders.h"
 
-#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/folder_tree_posix.h"
 #include "platform/text_codec.h"
 
 namespace platform {
 
 std::string home_folder() {
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') return home;
+    // A relative HOME would put the user's files wherever the program was started.
+    if (home != nullptr && home[0] != '\0') return home[0] == '/' ? home : std::string();
     struct passwd entry {};
     struct passwd* found = nullptr;
     char buffer[4096];
-    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr)
+    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
+        found->pw_dir[0] == '/')
         return found->pw_dir;
     return {};
 }
@@ -30,19 +32,6 @@ std::string data_home() {
     return home.empty() ? std::string() : home + "/.local/share";
 }
 
-bool is_folder(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool make_folders(const std::string& path) {
-    if (path.empty() || is_folder(path)) return !path.empty();
-    const auto slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !make_folders(path.substr(0, slash)))
-        return false;
-    return ::mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && is_folder(path));
-}
-
 }  // namespace
 
 bool environment_variable(const char* name, std::u16string& value) {
@@ -51,7 +40,9 @@ bool environment_variable(const char* name, std::u16string& value) {
     return bytes_to_utf16(code_page::utf8, bytes, value);
 }
 
-bool is_path_separator(char16_t unit) { return unit == u'/'; }
+// PATH_MAX counts the terminating NUL; a path of that many UTF-8 bytes has no more UTF-16
+// units than bytes.
+std::size_t max_path_length() { return PATH_MAX - 1; }
 
 std::u16string system_directory() { return u"/usr"; }
 
@@ -62,7 +53,7 @@ bool local_app_data_low_folder(std::u16string&) { return false; }
 bool application_data_folder(bool create, std::u16string& path) {
     std::string folder = data_home();
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty() || !(create ? make_folders(folder) : is_folder(folder))) return false;
+    if (folder.empty() || !(create ? make_folder_tree(folder) : is_folder(folder))) return false;
     return bytes_to_utf16(code_page::utf8, folder, path);
 }
 

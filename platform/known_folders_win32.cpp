@@ -76,7 +76,8 @@ bool environment_variable(const char* name, std::u16string& value) {
     }
 }
 
-bool is_path_separator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
+// The classic limit of the file functions, less the terminating NUL.
+std::size_t max_path_length() { return MAX_PATH - 1; }
 
 std::u16string system_directory() {
     wchar_t buffer[MAX_PATH + 1];

@@ -1,6 +1,8 @@
 #pragma once
-// One OS thread with a bounded wait for its end and a forced termination, for the
-// message library's worker thread.
+// One OS thread with a bounded wait for its end, for the message library's worker thread.
+// A thread is never cancelled: it runs the host's code, and cancelling unwinds through
+// that code (and ends the process when the code catches everything or is noexcept). One
+// that has not ended when its owner gives up is left to run on.
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -24,13 +26,7 @@ public:
     // Waits at most `timeout` for the thread to end; true once it has ended.
     bool wait(std::chrono::milliseconds timeout);
 
-    // Ends the thread at its next cancellation point (any blocking call or sleep),
-    // unwinding its stack, and waits at most `grace` for that. True when the thread has
-    // ended; its exit code is then `exit_code` unless it returned by itself first. A
-    // thread that does not end within `grace` is abandoned to run on.
-    bool terminate(unsigned exit_code, std::chrono::milliseconds grace);
-
-    // The procedure's return value (or the termination code) once the thread has ended.
+    // The procedure's return value once the thread has ended.
     unsigned exit_code() const;
 
     struct impl;
@@ -40,8 +36,8 @@ private:
     std::unique_ptr<impl> impl_;
 };
 
-// Calls `function` and swallows every exception it lets escape, except the unwinding of
-// a thread that is being terminated, which must run on to the thread's end.
+// Calls `function` and swallows every exception it lets escape, except the forced
+// unwinding of a thread that ends itself (pthread_exit), which must run on to its end.
 void call_shielded(const std::function<void()>& function);
 
 }  // namespace platform

@@ -13,7 +13,6 @@ struct native_thread::impl {
     pthread_t thread{};
     bool ended = false;
     unsigned exit_code = 0;
-    unsigned pending_code = 0;  // reported when the thread ends by cancellation
 };
 
 namespace {
@@ -73,20 +72,12 @@ bool native_thread::wait(std::chrono::milliseconds timeout) {
     if (status != 0) return false;
     impl_->ended = true;
     impl_->exit_code = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(result));
-    if (result == PTHREAD_CANCELED) impl_->exit_code = impl_->pending_code;
     return true;
-}
-
-bool native_thread::terminate(unsigned exit_code, std::chrono::milliseconds grace) {
-    if (impl_->ended) return true;
-    impl_->pending_code = exit_code;
-    ::pthread_cancel(impl_->thread);
-    return wait(grace);
 }
 
 unsigned native_thread::exit_code() const { return impl_->exit_code; }
 
-// The cancellation exception has no object, so binding its reference looks like a null
+// The forced-unwinding exception has no object, so binding its reference looks like a null
 // reference to the undefined-behaviour checker; that check is off here.
 #if defined(__GNUC__)
 __attribute__((no_sanitize("null")))
@@ -95,7 +86,7 @@ void call_shielded(const std::function<void()>& function) {
     try {
         function();
     } catch (abi::__forced_unwind&) {
-        throw;  // thread cancellation: swallowing it would abort the process
+        throw;  // a thread ending itself: swallowing it would abort the process
     } catch (...) {
     }
 }

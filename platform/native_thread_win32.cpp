@@ -45,7 +45,9 @@ std::unique_ptr<native_thread> native_thread::start(thread_procedure procedure,
     return std::unique_ptr<native_thread>(new native_thread(std::move(state)));
 }
 
-// Closing the handle leaves a thread that still runs to itself.
+// Closing the handle leaves a thread that still runs to itself: a thread is never
+// ended from outside (TerminateThread would leave whatever it held, the heap's lock or a
+// critical section, held for ever).
 native_thread::~native_thread() = default;
 
 bool native_thread::wait(std::chrono::milliseconds timeout) {
@@ -61,12 +63,6 @@ bool native_thread::wait(std::chrono::milliseconds timeout) {
     impl_->exit_code = code;
     return true;
 }
-
-// Never TerminateThread: the thread runs the host's code, and a thread ended at an
-// arbitrary point leaves whatever it held (the heap's lock, a critical section, the
-// loader's lock) held for ever. It gets `grace` to end by itself and is abandoned
-// otherwise.
-bool native_thread::terminate(unsigned, std::chrono::milliseconds grace) { return wait(grace); }
 
 unsigned native_thread::exit_code() const { return impl_->exit_code; }
 

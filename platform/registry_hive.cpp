@@ -12,18 +12,8 @@ constexpr std::size_t max_key_name_length = 255;
 
 bool is_blank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
 
-bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 bool has_unpaired_surrogate(std::u16string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (is_high_surrogate(text[i]) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
-            ++i;
-        } else if (is_high_surrogate(text[i]) || is_low_surrogate(text[i])) {
-            return true;
-        }
-    }
-    return false;
+    return first_unpaired_surrogate(text) != std::u16string_view::npos;
 }
 
 int hex_digit(char16_t unit) {
@@ -31,29 +21,6 @@ int hex_digit(char16_t unit) {
     if (unit >= u'a' && unit <= u'f') return unit - u'a' + 10;
     if (unit >= u'A' && unit <= u'F') return unit - u'A' + 10;
     return -1;
-}
-
-// Strict decoding: invalid UTF-8 or UTF-16 is a parse failure, never a silent U+FFFD
-// that a later rewrite would store in place of the user's bytes.
-std::optional<std::u16string> decode_file(std::string_view bytes) {
-    std::u16string text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        bytes.remove_prefix(2);
-        if (bytes.size() % 2 != 0) return std::nullopt;
-        text.resize(bytes.size() / 2);
-        for (std::size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-        if (has_unpaired_surrogate(text)) return std::nullopt;
-        return text;
-    }
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::string check;
-    if (!bytes_to_utf16(code_page::utf8, bytes, text) ||
-        !utf16_to_bytes(code_page::utf8, text, check) || check != bytes)
-        return std::nullopt;
-    return text;
 }
 
 std::vector<std::uint8_t> text_to_sz(std::u16string_view text) {
@@ -85,22 +52,29 @@ class parser {
 public:
     explicit parser(std::u16string_view text) : text_(text) {}
 
+    // Marks where the line being read begins: a failure is reported on that line.
+    void begin_line() { line_start_ = pos_; }
+    std::size_t failed_line() const { return line_at(text_, line_start_); }
+    // The first failure's description; empty while there is none.
+    const std::string& failure() const { return failure_; }
+    bool fail(const char* what) {
+        if (failure_.empty()) failure_ = what;
+        return false;
+    }
+
     bool at_end() const { return pos_ >= text_.size(); }
     char16_t peek() const { return at_end() ? u'\0' : text_[pos_]; }
     void advance() { ++pos_; }
     void skip_blanks() {
         while (!at_end() && is_blank(text_[pos_])) ++pos_;
     }
-    bool at_line_end() const {
-        return at_end() || text_[pos_] == u'\n' ||
-               (text_[pos_] == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n');
-    }
+    bool at_line_end() const { return at_end() || line_end_length() > 0; }
+    // Also CR CR LF, which a text-mode copy of a CR LF file makes.
     bool consume_line_end() {
         if (at_end()) return true;
-        if (text_[pos_] == u'\r') ++pos_;
-        if (at_end() || text_[pos_] != u'\n') return false;
-        ++pos_;
-        return true;
+        const std::size_t length = line_end_length();
+        pos_ += length;
+        return length > 0;
     }
     bool consume(std::u16string_view word) {
         if (text_.size() - pos_ < word.size()) return false;
@@ -118,24 +92,25 @@ public:
         consume_line_end();
         return line;
     }
-    // A quoted string with the escapes \\ and \"; raw line breaks are part of the text.
+    // At a quotation mark: a quoted string with the escapes \\ and \"; raw line breaks are
+    // part of the text.
     bool quoted(std::u16string& out) {
-        if (peek() != u'"') return false;
         advance();
         out.clear();
         for (;;) {
-            if (at_end()) return false;
+            if (at_end()) return fail("a quoted text without its closing quotation mark");
             const char16_t unit = text_[pos_++];
             if (unit == u'"') return true;
             if (unit == u'\\') {
-                if (at_end() || (text_[pos_] != u'\\' && text_[pos_] != u'"')) return false;
+                if (at_end() || (text_[pos_] != u'\\' && text_[pos_] != u'"'))
+                    return fail("an unknown escape in a quoted text (only \\\\ and \\\" are known)");
                 out.push_back(text_[pos_++]);
             } else {
                 out.push_back(unit);
             }
         }
     }
-    bool hex_number(std::uint32_t& value, std::size_t max_digits) {
+    bool hex_number(std::uint32_t& value, std::size_t min_digits, std::size_t max_digits) {
         std::size_t digits = 0;
         value = 0;
         while (digits < max_digits && hex_digit(peek()) >= 0) {
@@ -143,34 +118,53 @@ public:
             advance();
             ++digits;
         }
-        return digits > 0 && hex_digit(peek()) < 0;
+        return digits >= min_digits && hex_digit(peek()) < 0;
     }
-    // Comma-separated bytes; a backslash at the end of a line continues the list.
+    // Comma-separated bytes of two digits; a backslash at the end of a line continues the
+    // list. A list that ends after a comma or a continuation was cut short.
     bool hex_bytes(std::vector<std::uint8_t>& out) {
+        bool byte_expected = false;
         for (;;) {
             skip_blanks();
             if (peek() == u'\\') {
-                advance();
-                skip_blanks();
-                if (at_end() || !consume_line_end()) return false;
+                if (!continuation()) return false;
+                byte_expected = true;
                 continue;
             }
-            if (at_line_end()) return true;
+            if (at_line_end())
+                return !byte_expected || fail("the value is cut short: a byte list ends with a comma");
             std::uint32_t byte = 0;
-            if (!hex_number(byte, 2)) return false;
+            if (!hex_number(byte, 2, 2)) return fail("a byte needs two hexadecimal digits");
             out.push_back(static_cast<std::uint8_t>(byte));
             skip_blanks();
-            if (peek() == u',') {
+            byte_expected = peek() == u',';
+            if (byte_expected) {
                 advance();
             } else if (peek() != u'\\' && !at_line_end()) {
-                return false;
+                return fail("bytes not separated by commas");
             }
         }
     }
 
 private:
+    std::size_t line_end_length() const {
+        std::size_t returns = 0;
+        while (returns < 2 && pos_ + returns < text_.size() && text_[pos_ + returns] == u'\r') ++returns;
+        return pos_ + returns < text_.size() && text_[pos_ + returns] == u'\n' ? returns + 1 : 0;
+    }
+    // A backslash, the line end and the leading blanks of a line that holds more.
+    bool continuation() {
+        advance();
+        skip_blanks();
+        if (!at_end() && !consume_line_end()) return fail("text after a line continuation");
+        skip_blanks();
+        return !at_line_end() || fail("the value is cut short: nothing follows its line continuation");
+    }
+
     std::u16string_view text_;
     std::size_t pos_ = 0;
+    std::size_t line_start_ = 0;
+    std::string failure_;
 };
 
 bool parse_value_data(parser& in, registry_value& value) {
@@ -181,7 +175,7 @@ bool parse_value_data(parser& in, registry_value& value) {
         value.data = text_to_sz(text);
     } else if (in.consume(u"dword:")) {
         std::uint32_t number = 0;
-        if (!in.hex_number(number, 8)) return false;
+        if (!in.hex_number(number, 8, 8)) return in.fail("a dword needs exactly eight hexadecimal digits");
         value.type = registry_type::dword;
         value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
                       static_cast<std::uint8_t>(number >> 16),
@@ -190,27 +184,41 @@ bool parse_value_data(parser& in, registry_value& value) {
         value.type = registry_type::binary;
         return in.hex_bytes(value.data);
     } else if (in.consume(u"hex(")) {
-        if (!in.hex_number(value.type, 8) || !in.consume(u"):")) return false;
+        if (!in.hex_number(value.type, 1, 8) || !in.consume(u"):"))
+            return in.fail("a value type in hex(...) that is not a hexadecimal number");
         return in.hex_bytes(value.data);
+    } else if (in.peek() == u'-') {
+        return in.fail("a value deletion (=-), which a hive does not hold");
     } else {
-        return false;  // "-" (delete) and anything unknown
+        return in.fail("an unknown kind of value after \"=\"");
     }
     in.skip_blanks();
-    return in.at_line_end();
+    return in.at_line_end() || in.fail("text after the value");
 }
 
 bool parse_value_line(parser& in, registry_value& value) {
     if (in.peek() == u'@') {
         in.advance();
         value.name.clear();
-    } else if (!in.quoted(value.name) || !registry_hive::is_valid_value_name(value.name)) {
+    } else if (in.peek() != u'"') {
+        return in.fail("a line that is neither a key, a value nor a comment");
+    } else if (!in.quoted(value.name)) {
         return false;
+    } else if (!registry_hive::is_valid_value_name(value.name)) {
+        return in.fail("a value name holding a NUL");
     }
     in.skip_blanks();
-    if (in.peek() != u'=') return false;
+    if (in.peek() != u'=') return in.fail("no \"=\" after the value name");
     in.advance();
     in.skip_blanks();
     return parse_value_data(in, value) && in.consume_line_end();
+}
+
+// Fills `error`, when given, with the line being read and what was wrong with it.
+std::nullopt_t refused(parser& in, registry_parse_error* error, const char* what = nullptr) {
+    if (what != nullptr) in.fail(what);
+    if (error != nullptr) *error = registry_parse_error{in.failed_line(), in.failure()};
+    return std::nullopt;
 }
 
 void append_quoted(std::u16string& out, std::u16string_view text) {
@@ -301,35 +309,44 @@ bool registry_hive::is_valid_value_name(std::u16string_view name) {
     return name.find(u'\0') == std::u16string_view::npos && !has_unpaired_surrogate(name);
 }
 
-std::optional<registry_hive> registry_hive::parse(std::string_view file_bytes) {
-    const std::optional<std::u16string> text = decode_file(file_bytes);
-    if (!text) return std::nullopt;
+std::optional<registry_hive> registry_hive::parse(std::string_view file_bytes,
+                                                  registry_parse_error* error) {
     registry_hive hive;
+    const std::optional<std::u16string> text = decode_hive_file(file_bytes, hive.form_, error);
+    if (!text) return std::nullopt;
     if (text->find_first_not_of(u" \t\r\n") == std::u16string::npos) return hive;
 
     parser in(*text);
     std::u16string_view first;
-    do first = in.rest_of_line();
-    while (first.empty() && !in.at_end());
-    if (first != header_line) return std::nullopt;
+    do {
+        in.begin_line();
+        first = in.rest_of_line();
+    } while (first.empty() && !in.at_end());
+    if (first != header_line)
+        return refused(in, error, "the first line is not \"Windows Registry Editor Version 5.00\"");
 
     section* current = nullptr;  // sections are only added right before becoming current
     while (!in.at_end()) {
+        in.begin_line();
         in.skip_blanks();
         if (in.at_line_end()) {
-            if (!in.consume_line_end()) return std::nullopt;
+            in.consume_line_end();
         } else if (in.peek() == u';') {
             hive.add_comment(current, std::u16string(in.rest_of_line()));
         } else if (in.peek() == u'[') {
             const std::u16string_view header = in.rest_of_line();
-            if (header.size() < 2 || header.back() != u']') return std::nullopt;
+            if (header.size() < 2 || header.back() != u']')
+                return refused(in, error, "a key line that does not end with \"]\"");
+            if (header[1] == u'-')
+                return refused(in, error, "a key deletion ([-...]), which a hive does not hold");
             const auto path = normalise_key_path(header.substr(1, header.size() - 2));
-            if (!path || path->front() == u'-') return std::nullopt;
+            if (!path) return refused(in, error, "an invalid key path");
             current = hive.find_section(*path);
             if (current == nullptr) current = &hive.add_section(*path);
         } else {
             registry_value value;
-            if (current == nullptr || !parse_value_line(in, value)) return std::nullopt;
+            if (current == nullptr) return refused(in, error, "a value before the first key");
+            if (!parse_value_line(in, value)) return refused(in, error);
             hive.assign(*current, std::move(value));
         }
     }
@@ -363,9 +380,7 @@ std::string registry_hive::serialise() const {
         }
         text += u"\n";
     }
-    std::string bytes;
-    utf16_to_bytes(code_page::utf8, text, bytes);
-    return bytes;
+    return encode_hive_file(text, form_);
 }
 
 bool registry_hive::key_exists(std::u16string_view key) const {

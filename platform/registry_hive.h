@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry_hive_text.h"
+
 namespace platform {
 
 namespace registry_type {
@@ -29,6 +31,13 @@ constexpr std::uint32_t binary = 3;
 constexpr std::uint32_t dword = 4;
 }  // namespace registry_type
 
+// Why a file did not parse: the line it went wrong on (1 for the first; 0 when the file as a
+// whole is at fault) and what was wrong, in English.
+struct registry_parse_error {
+    std::size_t line = 0;
+    std::string what;
+};
+
 struct registry_value {
     std::u16string name;  // empty: the key's default value ("@")
     std::uint32_t type = registry_type::none;
@@ -38,12 +47,16 @@ struct registry_value {
 class registry_hive {
 public:
     // Accepts UTF-8 (with or without a byte-order mark) and UTF-16LE with a byte-order
-    // mark; LF or CR LF line ends. An empty file is an empty hive. Anything else that does
-    // not follow the format, including invalid UTF-8 or UTF-16, gives nullopt.
-    static std::optional<registry_hive> parse(std::string_view file_bytes);
+    // mark; LF, CR LF or CR CR LF line ends; NULs and blanks after the last line. An empty
+    // file is an empty hive. Anything else that does not follow the format, including
+    // invalid UTF-8 or UTF-16 and a value cut short, gives nullopt and, when asked, `error`.
+    static std::optional<registry_hive> parse(std::string_view file_bytes,
+                                              registry_parse_error* error = nullptr);
 
-    // UTF-8, LF line ends. Text that the quoted form cannot carry unchanged (line breaks,
-    // NULs inside, a missing terminator, unpaired surrogates) is written as hex(1).
+    // In the encoding (byte-order mark included) and line ends of the file it was parsed
+    // from; a hive made from nothing is UTF-8 with LF. Text that the quoted form cannot
+    // carry unchanged (line breaks, NULs inside, a missing terminator, unpaired surrogates)
+    // is written as hex(1).
     std::string serialise() const;
 
     // `key` is a full path such as HKEY_CURRENT_USER\Software\Example. A key exists when it
@@ -80,6 +93,7 @@ private:
     void assign(section& target, registry_value value);
     void add_comment(section* target, std::u16string comment);  // null: before any section
 
+    hive_file_form form_;
     std::vector<std::u16string> preamble_;  // comment lines before the first section
     std::vector<section> sections_;
     std::map<std::u16string, std::size_t> index_;  // upper-cased path -> section

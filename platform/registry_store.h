@@ -6,7 +6,9 @@
 //                  (default /etc/xdg), read only.
 // Every write re-reads the file under an advisory lock shared by all processes, then
 // replaces it atomically, so concurrent writers keep each other's values. A hive that
-// cannot be parsed reads as empty and is never overwritten.
+// cannot be parsed reads as empty and is never overwritten, nor is one the user may not
+// write.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,5 +49,13 @@ private:
 
 // The hive file that stands for a root; empty when no location can be determined.
 std::string registry_hive_file(registry_root root);
+
+// Why the root's values cannot be read, for the user (UTF-8, English, naming the file and
+// the line); empty when they can, the hive being absent included.
+std::string registry_hive_problem(registry_root root);
+
+// How long a write waits for another writer before it fails; 30 s unless set (the
+// message library's 300 tries 100 ms apart). Process-wide; for tests.
+void set_registry_lock_wait(std::chrono::milliseconds wait);
 
 }  // namespace platform

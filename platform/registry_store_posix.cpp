@@ -1,15 +1,19 @@
 #include "platform/registry_store.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <mutex>
-#include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
+#include "platform/file_lock_posix.h"
+#include "platform/folder_tree_posix.h"
 #include "platform/known_folders.h"
 
 namespace platform {
@@ -29,11 +33,16 @@ std::string config_home() {
     return home.empty() ? std::string() : home + "/.config";
 }
 
+// The first absolute entry: relative ones do not count, as the XDG rules say.
 std::string first_config_dir() {
     const char* value = std::getenv("XDG_CONFIG_DIRS");
     const std::string list = value != nullptr ? value : "";
-    const std::string first = list.substr(0, list.find(':'));
-    return !first.empty() && first[0] == '/' ? first : "/etc/xdg";
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t end = std::min(list.find(':', start), list.size());
+        if (list[start] == '/') return list.substr(start, end - start);
+        start = end + 1;
+    }
+    return "/etc/xdg";
 }
 
 const char16_t* root_name(registry_root root) {
@@ -67,15 +76,17 @@ private:
     int fd_;
 };
 
-bool read_all(int fd, std::string& bytes) {
+// Stops once it has more than `limit` bytes.
+bool read_at_most(int fd, std::size_t limit, std::string& bytes) {
     char block[65536];
-    for (;;) {
+    while (bytes.size() <= limit) {
         const ssize_t count = ::read(fd, block, sizeof block);
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) return false;
         if (count == 0) return true;
         bytes.append(block, static_cast<std::size_t>(count));
     }
+    return true;
 }
 
 bool write_all(int fd, const std::string& bytes) {
@@ -89,24 +100,43 @@ bool write_all(int fd, const std::string& bytes) {
     return true;
 }
 
+// Far above any real hive; a bound on what a wrong file at the hive's path can cost.
+constexpr std::size_t max_hive_bytes = 64 << 20;
+
+std::string error_text(int error) { return std::error_code(error, std::generic_category()).message(); }
+
 struct hive_file {
-    bool readable = false;  // false when it exists but cannot be read
     bool exists = false;
+    std::string problem;  // why it cannot be read; empty when it can or does not exist
     std::string bytes;
     mode_t mode = 0600;
 };
 
 hive_file read_hive_file(const std::string& file) {
+    static const std::string too_large =
+        "larger than " + std::to_string(max_hive_bytes >> 20) + " MiB, far more than any hive";
     hive_file result;
-    const descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: a named pipe at the path must not hang the program.
+    const descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
-        result.readable = errno == ENOENT;
+        if (errno != ENOENT) result.problem = "cannot be opened (" + error_text(errno) + ")";
         return result;
     }
     struct stat status {};
-    if (::fstat(fd.get(), &status) != 0 || !read_all(fd.get(), result.bytes)) return result;
-    result.readable = result.exists = true;
-    result.mode = status.st_mode & 07777;
+    if (::fstat(fd.get(), &status) != 0) {
+        result.problem = "cannot be read (" + error_text(errno) + ")";
+    } else if (!S_ISREG(status.st_mode)) {
+        result.problem = "not a regular file";
+    } else if (status.st_size > static_cast<off_t>(max_hive_bytes)) {
+        result.problem = too_large;
+    } else if (!read_at_most(fd.get(), max_hive_bytes, result.bytes)) {
+        result.problem = "cannot be read (" + error_text(errno) + ")";
+    } else if (result.bytes.size() > max_hive_bytes) {  // it grew while being read
+        result.problem = too_large;
+    } else {
+        result.exists = true;
+        result.mode = status.st_mode & 07777;
+    }
     return result;
 }
 
@@ -118,6 +148,7 @@ struct hive_cache {
     std::string file;
     std::string bytes;
     std::shared_ptr<const registry_hive> hive;  // null: unparseable
+    registry_parse_error error;                 // why, then
 };
 
 hive_cache& cache_of(registry_root root) {
@@ -125,18 +156,23 @@ hive_cache& cache_of(registry_root root) {
     return caches[root == registry_root::current_user ? 0 : 1];
 }
 
-// Null when the file cannot be read or parsed; a missing file is an empty hive.
+// Null when the file cannot be read or parsed (why, in `error` when given); a missing file
+// is an empty hive.
 std::shared_ptr<const registry_hive> parse_cached(registry_root root, const std::string& file,
-                                                  const hive_file& contents) {
-    if (!contents.readable) return nullptr;
+                                                  const hive_file& contents,
+                                                  registry_parse_error* error = nullptr) {
+    if (!contents.problem.empty()) return nullptr;
     if (!contents.exists) return std::make_shared<registry_hive>();
     hive_cache& cache = cache_of(root);
     std::lock_guard<std::mutex> guard(cache.mutex);
-    if (cache.file == file && cache.bytes == contents.bytes) return cache.hive;
-    auto parsed = registry_hive::parse(contents.bytes);
-    cache.file = file;
-    cache.bytes = contents.bytes;
-    cache.hive = parsed ? std::make_shared<registry_hive>(std::move(*parsed)) : nullptr;
+    if (cache.file != file || cache.bytes != contents.bytes) {
+        cache.error = {};
+        auto parsed = registry_hive::parse(contents.bytes, &cache.error);
+        cache.file = file;
+        cache.bytes = contents.bytes;
+        cache.hive = parsed ? std::make_shared<registry_hive>(std::move(*parsed)) : nullptr;
+    }
+    if (error != nullptr) *error = cache.error;
     return cache.hive;
 }
 
@@ -148,53 +184,40 @@ std::shared_ptr<const registry_hive> load_hive(registry_root root) {
 
 // ---- writing -----------------------------------------------------------------------------
 
+std::atomic<std::chrono::milliseconds::rep> lock_wait_ms{30000};
+
 std::string folder_of(const std::string& file) { return file.substr(0, file.rfind('/')); }
 
-bool make_folders(const std::string& folder) {
-    if (folder.empty()) return true;
-    struct stat status {};
-    if (::stat(folder.c_str(), &status) == 0) return S_ISDIR(status.st_mode);
-    if (!make_folders(folder_of(folder))) return false;
-    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// A hive kept as a symbolic link (a dotfiles checkout, say) is written through the link.
+// The file a write replaces: the hive, or where its symbolic links lead (a dotfiles
+// checkout, say), which need not exist yet. False for a loop of links.
 bool write_target(const std::string& file, std::string& target) {
-    struct stat status {};
-    if (::lstat(file.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-        target = file;
-        return true;
+    target = file;
+    for (int links = 0; links < 40; ++links) {
+        struct stat status {};
+        if (::lstat(target.c_str(), &status) != 0) return errno == ENOENT;
+        if (!S_ISLNK(status.st_mode)) return true;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length <= 0 || length >= PATH_MAX) return false;
+        link.resize(static_cast<std::size_t>(length));
+        target = link[0] == '/' ? link : folder_of(target) + "/" + link;
     }
-    char resolved[PATH_MAX];
-    if (::realpath(file.c_str(), resolved) == nullptr) return false;
-    target = resolved;
-    return true;
+    return false;
 }
 
-class exclusive_lock {
-public:
-    explicit exclusive_lock(const std::string& file)
-        : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_.get() < 0) return;
-        int result;
-        do result = ::flock(fd_.get(), LOCK_EX);
-        while (result != 0 && errno == EINTR);
-        locked_ = result == 0;
-    }
-    ~exclusive_lock() {
-        if (locked_) ::flock(fd_.get(), LOCK_UN);
-    }
-    bool locked() const { return locked_; }
+// Like a file marked read-only on Windows, a hive without write permission is not written,
+// whoever the user is.
+bool may_write(const std::string& file, mode_t mode) {
+    return (mode & 0222) != 0 && ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
+}
 
-private:
-    descriptor fd_;
-    bool locked_ = false;
-};
-
-// Temporary file in the target's folder, flushed to disk, renamed over the target.
+// Writes a temporary file of one fixed name beside the target, flushes it to disk and
+// renames it over the target. Only writers holding the lock touch that name, so a writer
+// killed half-way leaves at most that one file, which the next writer replaces.
 bool replace_file(const std::string& target, const std::string& bytes, mode_t mode) {
-    std::string temporary = folder_of(target) + "/.hive-XXXXXX";
-    descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    const std::string temporary = target + ".tmp";
+    ::unlink(temporary.c_str());  // whatever a killed writer left there, link or file
+    descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0) return false;
     const bool written = ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), bytes) &&
                          ::fsync(fd.get()) == 0;
@@ -214,10 +237,12 @@ bool modify_hive(registry_root root, const std::function<bool(registry_hive&)>& 
     if (root != registry_root::current_user) return false;
     const std::string file = registry_hive_file(root);
     std::string target;
-    if (file.empty() || !make_folders(folder_of(file)) || !write_target(file, target)) return false;
-    const exclusive_lock lock(file + ".lock");
+    if (file.empty() || !make_folder_tree(folder_of(file)) || !write_target(file, target))
+        return false;
+    const file_lock lock(file + ".lock", std::chrono::milliseconds(lock_wait_ms.load()));
     if (!lock.locked()) return false;
     const hive_file contents = read_hive_file(target);
+    if (contents.exists && !may_write(target, contents.mode)) return false;
     const auto current = parse_cached(root, file, contents);
     if (!current) return false;
     registry_hive hive = *current;
@@ -229,6 +254,7 @@ bool modify_hive(registry_root root, const std::function<bool(registry_hive&)>& 
     cache.file = file;
     cache.bytes = std::move(bytes);
     cache.hive = std::make_shared<registry_hive>(std::move(hive));
+    cache.error = {};
     return true;
 }
 
@@ -287,5 +313,18 @@ std::string registry_hive_file(registry_root root) {
     const std::string folder = config_home();
     return folder.empty() ? std::string() : folder + "/plugdebug/HKEY_CURRENT_USER.reg";
 }
+
+std::string registry_hive_problem(registry_root root) {
+    const std::string file = registry_hive_file(root);
+    if (file.empty())
+        return "the settings have no folder: neither XDG_CONFIG_HOME nor HOME is an absolute path";
+    const hive_file contents = read_hive_file(file);
+    if (!contents.problem.empty()) return file + ": " + contents.problem;
+    registry_parse_error error;
+    if (parse_cached(root, file, contents, &error)) return {};
+    return file + (error.line != 0 ? ", line " + std::to_string(error.line) : "") + ": " + error.what;
+}
+
+void set_registry_lock_wait(std::chrono::milliseconds wait) { lock_wait_ms.store(wait.count()); }
 
 }  // namespace platform

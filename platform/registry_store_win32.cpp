@@ -95,4 +95,10 @@ bool registry_key::set(std::u16string_view name, std::uint32_t type,
 // Windows keeps the roots in the registry itself, not in files of ours.
 std::string registry_hive_file(registry_root) { return {}; }
 
+// The registry is always there to be read; a key or value that is not is simply absent.
+std::string registry_hive_problem(registry_root) { return {}; }
+
+// One value is written by one registry call: there is no lock of ours to wait for.
+void set_registry_lock_wait(std::chrono::milliseconds) {}
+
 }  // namespace platform

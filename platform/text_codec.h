@@ -10,7 +10,8 @@ namespace platform {
 enum class code_page {
     utf8,
     // The codeset of the user's locale (LC_ALL, LC_CTYPE, LANG); a C or POSIX locale
-    // counts as UTF-8. On Windows the system's ANSI code page.
+    // counts as UTF-8, and so does a codeset that cannot be opened. On Windows the
+    // system's ANSI code page.
     ansi,
     // Shift_JIS as Windows reads it (code page 932), whatever the locale.
     shift_jis,

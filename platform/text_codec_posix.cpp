@@ -47,11 +47,13 @@ struct converter_closer {
 };
 using converter_ptr = std::unique_ptr<UConverter, converter_closer>;
 
-bool is_utf8_or_ascii(const std::string& codeset) {
+// Also true for a codeset that cannot be opened: with no converter every conversion would
+// fail, and UTF-8 is what the rest of the system speaks.
+bool counts_as_utf8(const std::string& codeset) {
     if (codeset.empty()) return true;
     UErrorCode error = U_ZERO_ERROR;
     const converter_ptr converter(ucnv_open(codeset.c_str(), &error));
-    if (U_FAILURE(error)) return false;
+    if (U_FAILURE(error)) return true;
     const std::string name = ucnv_getName(converter.get(), &error);
     return U_SUCCESS(error) && (name == "UTF-8" || name == "US-ASCII");
 }
@@ -124,7 +126,7 @@ bool utf16_to_legacy(const std::string& codeset, std::u16string_view text, std::
 
 std::string ansi_codeset_name() {
     const std::string codeset = codeset_of(locale_name_from_environment());
-    return is_utf8_or_ascii(codeset) ? "UTF-8" : codeset;
+    return counts_as_utf8(codeset) ? "UTF-8" : codeset;
 }
 
 namespace {

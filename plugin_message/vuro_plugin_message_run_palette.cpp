@@ -19,7 +19,7 @@ constexpr unsigned int send_text_limit = 10240;
 constexpr int stop_after_timeout_ms = 100;
 
 // What one worker needs. The worker owns it, and shares the event and the record with
-// the message, so that a worker that could not be ended never touches freed memory.
+// the message, so that an abandoned worker never touches freed memory.
 struct worker_context {
     vuro_plugin_message_run_palette::observer observer;
     std::shared_ptr<const vuro_plugin_request_data> request;

@@ -9,10 +9,14 @@
 // data.l[0] = wParam and data.l[1] = lParam.
 //
 // Host to plug-in: set_request_data runs the observer registered with set_observer on a
-// copy of the request record, on a worker thread, and waits for it at most 30 seconds;
-// an observer still running then is terminated. The caller holds the message's lock for
-// the whole run, so an observer must not call set_observer or set_request_data of the
-// same message.
+// copy of the request record, on a worker thread, and waits for it at most 30 seconds
+// (and 100 ms more). An observer still running then is abandoned, never cancelled: it
+// runs on to its own end on its thread after set_request_data has returned (one that
+// never returns, such as a busy loop, runs for the life of the process), its copy of the
+// record and everything else it uses stay valid even when the message is destroyed, and
+// a later set_request_data may run the observer again beside it. So a catch-all or a
+// noexcept observer is safe. The caller holds the message's lock for the whole wait, so
+// an observer must not call set_observer or set_request_data of the same message.
 #include <cstdint>
 
 #include "plugin_message/abstract_vuro_plugin_message.h"

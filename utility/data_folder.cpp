@@ -41,7 +41,11 @@ bool is_acceptable_plugin_name(const std::u16string& name) {
 std::u16string get_vuro_direct_data_folder() {
     VuroFilePath product;
     std::u16string base;
-    if (get_product_data_folder(product, ansi_to_utf16(product_sub_folder))) {
+    if (product.resolve_app_data() == 0) {
+        // A folder too long to hold the product folder is no base either: the relative
+        // fallback is for when no folder is found at all, never for a long one.
+        if (!product.append(ansi_to_utf16(product_sub_folder)))
+            throw std::runtime_error("utility::get_vuro_direct_data_folder() call error1");
         base = product.path() + u"/";
         if (!is_folder(base)) throw std::runtime_error("utility::get_vuro_direct_data_folder() call error1");
     }

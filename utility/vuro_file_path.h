@@ -19,8 +19,9 @@ int determine_folder_mode();
 
 class VuroFilePath {
 public:
-    // The longest path held; a longer one is never stored, and never cut.
-    static constexpr std::size_t max_length = 520;
+    // The longest path held: the platform's own limit (on Windows the 520 units of the
+    // folder lookup's buffer). A longer one is never stored, and never cut.
+    static std::size_t max_length();
 
     VuroFilePath();
     virtual ~VuroFilePath();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "xml_access_library/byte_layout.h"
 #include "xml_access_library/code_page_932_encoding.h"
 #include "xml_access_library/xml_access_utility_impl.h"
 #include "xml_access_library/xml_node.h"
@@ -77,10 +78,15 @@ struct memory_reader {
     }
 };
 
-xmlDocPtr parse_in_chunks(xmlParserCtxtPtr context, std::string_view bytes) {
-    memory_reader reader{bytes};
-    return xmlCtxtReadIO(context, memory_reader::read, nullptr, &reader, nullptr, nullptr,
-                         parse_options);
+// A byte-order mark names the encoding and wins over the XML declaration; the mark itself
+// is not passed on.
+xmlDocPtr parse_in_chunks(xmlParserCtxtPtr context, std::string_view bytes,
+                          const byte_layout& layout) {
+    memory_reader reader{bytes.substr(layout.mark_size)};
+    const int options =
+        layout.marked_encoding ? parse_options | XML_PARSE_IGNORE_ENC : parse_options;
+    return xmlCtxtReadIO(context, memory_reader::read, nullptr, &reader, nullptr,
+                         layout.marked_encoding, options);
 }
 
 }  // namespace
@@ -109,10 +115,16 @@ load_result load_document(std::string_view bytes) {
         result.reason = "Document is empty";
         return result;
     }
+    const byte_layout layout = detect_byte_layout(bytes);
+    if (const nul_position nul = find_nul_character(bytes, layout); nul.found) {
+        result.line = nul.line;
+        result.reason = "Char 0x0 out of allowed range";
+        return result;
+    }
     silenced_errors silence;
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(xmlNewParserCtxt(),
                                                                        xmlFreeParserCtxt);
-    xmlDocPtr document = context ? parse_in_chunks(context.get(), bytes) : nullptr;
+    xmlDocPtr document = context ? parse_in_chunks(context.get(), bytes, layout) : nullptr;
     if (document == nullptr) {
         const xmlError* error = context ? xmlCtxtGetLastError(context.get()) : nullptr;
         result.line = error ? error->line : 0;

@@ -17,9 +17,10 @@ public:
     dom_document& operator=(const dom_document&) = delete;
 
     xmlDocPtr get() const { return document_; }
-    // Counts replacement text of internal entities handed out by the queries and throws
-    // dom_error once the total passes the document size limit: a small document must not
-    // expand into gigabytes of text.
+    // Counts the work of expanding internal entities for the queries (replacement text
+    // handed out, nodes visited) in bytes and throws dom_error once the total passes the
+    // document size limit: a small document must not expand into gigabytes of text or
+    // billions of empty nodes.
     void charge_expansion(std::size_t bytes);
 
 private:
@@ -37,8 +38,9 @@ struct load_result {
 };
 
 // Parses untrusted bytes: no network, no DTD or external entity loading, libxml2's own
-// entity-expansion limits. The encoding comes from the byte-order mark or the XML
-// declaration; Shift_JIS is read as code page 932.
+// entity-expansion limits. The encoding comes from the byte-order mark or, without one,
+// the XML declaration; Shift_JIS is read as code page 932. A character U+0000 anywhere
+// makes the document not well-formed.
 load_result load_document(std::string_view bytes);
 
 }  // namespace xml_access_library::detail

@@ -11,6 +11,10 @@ namespace {
 
 // libxml2 refuses deeper entity nesting while parsing; this only guards the walk.
 constexpr int max_entity_depth = 64;
+// A node visited inside entity content is charged as if it were copied out: content that
+// adds no characters (an empty element referenced a million times over) costs time all
+// the same.
+constexpr std::size_t expanded_node_cost = sizeof(xmlNode);
 
 class text_collector {
 public:
@@ -19,6 +23,7 @@ public:
 
     void append_nodes(const xmlNode* node) {
         for (; node != nullptr && out_.size() < max_bytes_; node = node->next) {
+            if (entity_depth_ > 0) owner_.charge_expansion(expanded_node_cost);
             switch (node->type) {
             case XML_TEXT_NODE:
             case XML_CDATA_SECTION_NODE:

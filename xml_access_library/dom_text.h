@@ -14,7 +14,8 @@ inline std::string_view view_of(const xmlChar* text) {
 
 // Appends the character data of `first` and its following siblings with all their
 // descendants: text and CDATA, internal entities replaced, comments and processing
-// instructions left out. Entity replacement text is charged to the node's document.
+// instructions left out. Entity replacement text, and every node visited inside entity
+// content, is charged to the node's document.
 // Stops once `out` holds `max_bytes` bytes.
 void append_text(const xmlNode* first, std::string& out,
                  std::size_t max_bytes = std::string::npos);

@@ -135,8 +135,9 @@ bool check_attribute_value(const element_ref& node, const std::u16string& attrib
     if (attribute == nullptr) return false;
     if (is_single_text(attribute->children))
         return detail::same_text(detail::view_of(attribute->children->content), value);
+    // n UTF-16 code units never take more than 3n bytes of UTF-8: a longer value differs.
     std::string actual;
-    detail::append_text(attribute->children, actual);
+    detail::append_text(attribute->children, actual, value.size() * 3 + 1);
     return detail::same_text(actual, value);
 }
 

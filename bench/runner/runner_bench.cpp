@@ -1,7 +1,10 @@
 // Costs of the interpreter runner, each against a baseline measured in the same run:
 // (a) parent CPU time while a child sleeps, as a share of the wall time (target < 1 %);
 // (b) capturing 64 MiB on each stream at once, against the same child writing both
-//     streams to /dev/null (target: within 2x).
+//     streams to /dev/null (target: within 2x);
+// (c) a child printing without end for the whole of a 5 s limit: the parent's peak
+//     resident memory against its resident memory before the run (target: the capture
+//     limit plus a few MiB).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +19,7 @@
 #endif
 
 #include "engine/execute_command.h"
+#include "platform/child_process.h"
 #include "platform/executable_path.h"
 
 namespace {
@@ -121,12 +125,49 @@ void capture_throughput() {
                 pipe_floor, capture / pipe_floor);
 }
 
+// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"), or -1.
+long status_kib(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, field.size() + 1, field + ":") == 0)
+            return std::stol(line.substr(field.size() + 1));
+    }
+    return -1;
+}
+
+void endless_output_memory() {
+    // Starts the peak over from the present resident size (Linux 4.0 and later).
+    const bool peak_reset = static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5");
+    const long before = status_kib("VmRSS");
+    vuro_plugin::runner_settings settings;
+    settings.limit_ms = 5000;
+    std::string out;
+    std::string err;
+    vuro_plugin::capture_cut cut;
+    const auto start = clock_type::now();
+    const int result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err, true,
+                                                    settings, &cut);
+    const double wall = seconds(clock_type::now() - start);
+    const double peak_mib = status_kib("VmHWM") / 1024.0;
+    const double before_mib = before / 1024.0;
+    const double limit_mib = double(platform::child_process::capture_limit) / (1 << 20);
+    std::printf("(c) child prints for 5 s under a 5 s limit: %s after %.2f s, %.1f MiB kept, %s;\n"
+                "    parent peak RSS %.1f MiB, %.1f MiB before the run: +%.1f MiB = limit %.0f MiB "
+                "+ %.1f MiB%s\n",
+                result == vuro_plugin::command_timed_out ? "timed out" : "ended early", wall,
+                out.size() / double(1 << 20), cut.output ? "marked cut" : "NOT marked cut", peak_mib,
+                before_mib, peak_mib - before_mib, limit_mib, peak_mib - before_mib - limit_mib,
+                peak_reset ? "" : " (peak not reset: includes earlier runs)");
+}
+
 }  // namespace
 
 int main() {
     idle_wait_cost();
 #ifndef _WIN32
     capture_throughput();
+    endless_output_memory();
 #endif
     return 0;
 }

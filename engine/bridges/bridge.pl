@@ -22,10 +22,22 @@ sub form_decode {
     return $text;
 }
 
-# STDOUT by name: the plug-in may have selected another handle.
+# The bridge's own bytes, on STDOUT by name and after whatever the plug-in printed,
+# whatever it did: another handle selected (flushed here by setting $|), a layer pushed
+# on STDOUT (popped by binmode), separators set.
+sub emit {
+    my ($bytes) = @_;
+    my $autoflush = $|;
+    $| = 1;
+    $| = $autoflush;
+    binmode STDOUT;
+    local ($\, $,);
+    print STDOUT $bytes;
+}
+
 sub finish {
     my ($text) = @_;
-    print STDOUT $text;
+    emit($text);
     exit 0;
 }
 
@@ -70,9 +82,10 @@ sub as_characters {
     return utf8::is_utf8($value) ? $value : Encode::decode_utf8($value);
 }
 
-# Cut to `size` characters (-1: no limit), escape for XML, and replace control
-# characters by blanks: all of them when `all_controls` is true, otherwise all but
-# TAB, LF and CR.
+# Cut to `size` characters (-1: no limit), escape for XML, and replace the characters
+# XML forbids: control characters, U+FFFE and U+FFFF by blanks (all control characters
+# when `all_controls` is true, otherwise all but TAB, LF and CR), code points that are
+# no characters (lone surrogates, beyond U+10FFFF) by U+FFFD.
 sub convert_string {
     my ($value, $all_controls, $size) = @_;
     return '' unless is_text($value);
@@ -84,10 +97,11 @@ sub convert_string {
     $text =~ s/'/&apos;/g;
     $text =~ s/"/&quot;/g;
     if ($all_controls) {
-        $text =~ s/[\x00-\x1F\x7F]/ /g;
+        $text =~ s/[\x00-\x1F\x7F\x{FFFE}\x{FFFF}]/ /g;
     } else {
-        $text =~ s/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F]/ /g;
+        $text =~ s/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F\x{FFFE}\x{FFFF}]/ /g;
     }
+    $text =~ s/[\x{D800}-\x{DFFF}]|[^\x{0}-\x{10FFFF}]/\x{FFFD}/g;
     return $text;
 }
 
@@ -181,7 +195,7 @@ if ($method eq 'syntax_check') {
     );
     optional_path(\%request_data);
     my %result = $entry_point->(\%request_data);
-    print STDOUT Encode::encode_utf8(create_xml(\%result));
+    emit(Encode::encode_utf8(create_xml(\%result)));
 } elsif ($method eq 'run_preference') {
     finish('error : run_preference() argument error.') unless @ARGV == 3;
     my %request_data = ('path' => text_argument(2));

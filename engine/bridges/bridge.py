@@ -15,13 +15,17 @@ import importlib.util
 import urllib.parse
 
 METHODS = ("run_process", "syntax_check", "run_preference", "run_callback")
-ALL_CONTROLS = re.compile("[\x00-\x1f\x7f]")
-CONTROLS_BUT_LINE_ENDS = re.compile("[\x00-\x08\x0b\x0c\x0e-\x1f\x7f]")
+# Characters XML forbids: control characters, U+FFFE and U+FFFF become blanks, lone
+# surrogates U+FFFD.
+ALL_CONTROLS = re.compile("[\x00-\x1f\x7f\ufffe\uffff]")
+CONTROLS_BUT_LINE_ENDS = re.compile("[\x00-\x08\x0b\x0c\x0e-\x1f\x7f\ufffe\uffff]")
+SURROGATES = re.compile("[\ud800-\udfff]")
 INTEGER = re.compile(r"\s*[+-]?\d+")
 
 # Whatever the locale, the plug-in's own output is UTF-8 and line ends stay as written.
 sys.stdout.reconfigure(encoding="utf-8", newline="\n")
-sys.stderr.reconfigure(encoding="utf-8")
+# An error text with a lone surrogate must still be shown.
+sys.stderr.reconfigure(encoding="utf-8", errors="backslashreplace")
 # The bridge's own output goes here even if the plug-in replaces sys.stdout.
 STDOUT = sys.stdout
 # Leave the plug-in folder as it is: no byte-code cache beside the plug-in.
@@ -38,6 +42,12 @@ def finish(text):
 
 
 def write_bytes(data):
+    # The plug-in's output first, also from a buffered stream it put in place of ours.
+    if sys.stdout is not STDOUT:
+        try:
+            sys.stdout.flush()
+        except Exception:
+            pass
     STDOUT.flush()
     STDOUT.buffer.write(data)
     STDOUT.buffer.flush()
@@ -54,6 +64,11 @@ def load_plugin(path):
         sys.modules[module_name] = module
     loader.exec_module(module)
     return module
+
+
+# The plug-in path: the bytes as they arrived, named in the file-system encoding.
+def path_argument(index):
+    return os.fsdecode(urllib.parse.unquote_to_bytes(sys.argv[index].replace("+", " ")))
 
 
 def text_argument(index):
@@ -78,7 +93,7 @@ def convert_string(value, all_controls, size):
     text = text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
     text = text.replace("'", "&apos;").replace('"', "&quot;")
     pattern = ALL_CONTROLS if all_controls else CONTROLS_BUT_LINE_ENDS
-    return pattern.sub(" ", text)
+    return SURROGATES.sub("\ufffd", pattern.sub(" ", text))
 
 
 # The plain comment as an XHTML document, escaped once more so that it stands as text
@@ -166,7 +181,7 @@ def request_data(method):
 def main():
     if len(sys.argv) < 3:
         finish("error : argument error.")
-    plugin_file = form_decode(sys.argv[1])
+    plugin_file = path_argument(1)
     method = form_decode(sys.argv[2])
     if method not in METHODS:
         finish("error : plugin method load error.")

@@ -14,15 +14,31 @@ module Vuro_plugin_bridge
 
   module_function
 
-  # Bytes that are not UTF-8 become U+FFFD.
-  def form_decode(text)
-    decoded = text.b.tr('+', ' ').gsub(/%([0-9A-Fa-f]{2})/n) { $1.hex.chr }
-    decoded.force_encoding(Encoding::UTF_8).scrub("\uFFFD")
+  # The bytes exactly as they were encoded.
+  def form_decode_bytes(text)
+    text.b.tr('+', ' ').gsub(/%([0-9A-Fa-f]{2})/n) { $1.hex.chr }
   end
 
-  # STDOUT by name: the plug-in may have replaced $stdout.
+  # Bytes that are not UTF-8 become U+FFFD.
+  def form_decode(text)
+    form_decode_bytes(text).force_encoding(Encoding::UTF_8).scrub("\uFFFD")
+  end
+
+  # The bridge's own bytes, on STDOUT by name and after whatever the plug-in printed,
+  # whatever it did: $stdout replaced by a buffered stream of its own (flushed here), an
+  # encoding set on STDOUT (undone by binmode), a record separator set (write ignores it).
+  def emit(text)
+    begin
+      $stdout.flush if !$stdout.equal?(STDOUT) && $stdout.respond_to?(:flush)
+    rescue StandardError
+      nil
+    end
+    STDOUT.binmode
+    STDOUT.write(text)
+  end
+
   def finish(text)
-    STDOUT.print text
+    emit(text)
     exit 0
   end
 
@@ -40,7 +56,7 @@ module Vuro_plugin_bridge
   end
 
   # The value as UTF-8 text (bytes that are not UTF-8 become U+FFFD), or nil when it is
-  # not a String.
+  # not a String or is in an encoding Ruby cannot convert (UTF-7, say).
   def text_of(value)
     return nil unless value.is_a?(String)
     if UTF8_COMPATIBLE.include?(value.encoding)
@@ -48,11 +64,13 @@ module Vuro_plugin_bridge
     else
       value.encode(Encoding::UTF_8, invalid: :replace, undef: :replace, replace: "\uFFFD")
     end
+  rescue EncodingError
+    nil
   end
 
-  # Cut to `size` characters (-1: no limit), escape for XML, and replace control
-  # characters by blanks: all of them when `all_controls` is true, otherwise all but
-  # TAB, LF and CR.
+  # Cut to `size` characters (-1: no limit), escape for XML, and replace the characters
+  # XML forbids by blanks: control characters (all of them when `all_controls` is true,
+  # otherwise all but TAB, LF and CR), U+FFFE and U+FFFF.
   def convert_string(value, all_controls, size)
     text = text_of(value)
     return '' if text.nil?
@@ -60,9 +78,9 @@ module Vuro_plugin_bridge
     text = text.gsub('&', '&amp;').gsub('<', '&lt;').gsub('>', '&gt;')
     text = text.gsub("'", '&apos;').gsub('"', '&quot;')
     if all_controls
-      text.gsub(/[\x00-\x1F\x7F]/, ' ')
+      text.gsub(/[\x00-\x1F\x7F\uFFFE\uFFFF]/, ' ')
     else
-      text.gsub(/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F]/, ' ')
+      text.gsub(/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F\uFFFE\uFFFF]/, ' ')
     end
   end
 
@@ -155,7 +173,9 @@ module Vuro_plugin_bridge
 end
 
 Vuro_plugin_bridge.finish('error : argument error.') if ARGV.length < 2
-plugin_file = Vuro_plugin_bridge.form_decode(ARGV[0])
+# The path as the bytes it arrived as: they name the file in whatever code page the
+# system uses for file names.
+plugin_file = Vuro_plugin_bridge.form_decode_bytes(ARGV[0])
 method_name = Vuro_plugin_bridge.form_decode(ARGV[1])
 unless Vuro_plugin_bridge::METHODS.include?(method_name)
   Vuro_plugin_bridge.finish('error : plugin method load error.')
@@ -170,5 +190,5 @@ entry_point = method(method_name)
 
 request_data = Vuro_plugin_bridge.request_data(method_name)
 result = entry_point.call(request_data)
-STDOUT.print Vuro_plugin_bridge.create_xml(result) if method_name == 'run_process'
+Vuro_plugin_bridge.emit(Vuro_plugin_bridge.create_xml(result)) if method_name == 'run_process'
 exit 0

@@ -3,11 +3,6 @@
 #include <chrono>
 #include <stdexcept>
 
-namespace {
-// How long a terminated thread is given to unwind before it is abandoned.
-constexpr std::chrono::milliseconds termination_grace(1000);
-}  // namespace
-
 thread_access::thread_access(platform::thread_procedure procedure) : procedure_(procedure) {}
 
 thread_access::~thread_access() {
@@ -25,8 +20,7 @@ bool thread_access::start_thread(void* argument) {
 
 void thread_access::stop(int timeout_ms) {
     if (!thread_) return;
-    const bool ended = thread_->wait(std::chrono::milliseconds(timeout_ms)) ||
-                       thread_->terminate(terminated_exit_code, termination_grace);
+    const bool ended = thread_->wait(std::chrono::milliseconds(timeout_ms));
     last_exit_code_ = ended ? std::optional<unsigned>(thread_->exit_code()) : std::nullopt;
-    thread_.reset();
+    thread_.reset();  // a thread still running is left to run on
 }

@@ -1,5 +1,6 @@
 #pragma once
-// One worker thread with a bounded stop. Used by one thread only.
+// One worker thread with a bounded stop. Used by one thread only. The worker runs the
+// host's code, so it is never cancelled: one that does not end in time is abandoned.
 #include <memory>
 #include <optional>
 
@@ -7,7 +8,6 @@
 
 class thread_access {
 public:
-    static constexpr unsigned terminated_exit_code = 1;
     static constexpr int destructor_stop_ms = 5000;
 
     explicit thread_access(platform::thread_procedure procedure);
@@ -21,13 +21,13 @@ public:
     // when the thread could not be created (nothing is held then).
     bool start_thread(void* argument);
 
-    // Waits at most `timeout_ms` for the held thread to end and terminates it with exit
-    // code 1 when it has not; afterwards no thread is held. Without a thread, nothing.
+    // Waits at most `timeout_ms` for the held thread to end and abandons it, still
+    // running, when it has not; afterwards no thread is held. Without a thread, nothing.
     void stop(int timeout_ms);
 
     bool holds_thread() const { return thread_ != nullptr; }
     // Exit code of the last stopped thread; empty when none has been stopped yet or the
-    // last one could not be ended.
+    // last one was abandoned.
     std::optional<unsigned> last_exit_code() const { return last_exit_code_; }
 
 private:

@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <optional>
 
 #include "tests/bridges/bridge_runner.h"
 #include "tests/bridges/xml_check.h"
+#include "tests/support/environment.h"
+#include "utility/text_conversion.h"
+#include "utility/url_encoding.h"
 
 namespace bridge_test {
 namespace {
@@ -189,6 +193,20 @@ std::vector<shared_case> shared_cases() {
                      item({title("none")})})},
         {"PluginRedirectsItsOwnOutput", "scenario", u"run_process", scenario("redirect"),
          candidates({item({title("x")})})},
+        {"EncodingLayerOnStandardOutput", "scenario", u"run_process", scenario("layer"),
+         "layer\n" + candidates({item({title("きょう")})})},
+        {"PluginsOwnBufferedStandardOutput", "scenario", u"run_process", scenario("own_stdout"),
+         "mine\n" + candidates({item({title("x")})})},
+        {"RecordSeparatorOfThePlugin", "separator", u"run_process", scenario("x"),
+         "mine\n" + candidates({item({title("x")})})},
+        {"RecordSeparatorOnAnErrorText", "separator", u"run_process", {u"a"},
+         "error : run_process() argument error."},
+        {"CharactersXmlForbids", "scenario", u"run_process", scenario("xml_forbidden"),
+         candidates({item({title("a b c"), element("comment", "d \te")})})},
+        {"CodePointsThatAreNoCharacters", "scenario", u"run_process", scenario("not_characters"),
+         candidates({item({title("a\uFFFDb\uFFFDc")})})},
+        {"UnconvertibleTextIsNoText", "scenario", u"run_process", scenario("unconvertible"),
+         candidates({item({title("ok")})})},
         {"CandidateNotAList", "scenario", u"run_process", scenario("candidate_not_list"), empty_list},
         {"NoCandidateKey", "scenario", u"run_process", scenario("no_candidate"), empty_list},
         {"ResultNotADictionary", "scenario", u"run_process", scenario("not_dictionary"), empty_list},
@@ -258,6 +276,8 @@ std::vector<per_language_case> per_language_cases() {
         {"ExceptionInPlugin", "scenario", u"run_process", scenario("raise"),
          {"before", "boom from plug-in"}, {"before", "boom from plug-in"},
          {"before", "boom from plug-in"}},
+        {"ExceptionTextThatIsNotValidText", "scenario", u"run_process", scenario("raise_unencodable"),
+         {"", "bad "}, {"", "bad "}, {"", "RuntimeError: bad \\udc80"}},
         // Perl and Ruby read byte strings as UTF-8; for Python only str is text.
         {"ByteStrings", "scenario", u"run_process", scenario("bytes"),
          {candidates({item({title("きょう")})}), std::nullopt},
@@ -301,6 +321,56 @@ TEST(MissingPlugin, PassesTheSyntaxCheckButCannotBeLoaded) {
         const std::u16string path = fixture_path("missing", language);
         expect_output(run_bridge_directly(language, path, u"syntax_check", {}), {"syntax ok", std::nullopt});
         expect_output(run_bridge_directly(language, path, u"run_process", scenario("x")), expected[index]);
+    }
+}
+
+// A plug-in loads wherever the user keeps it: whatever the locale's code set or the
+// interpreter's file-name encoding, and whatever its name holds, a backslash included.
+TEST(PluginPath, LoadsFromAnyFolderUnderAnyLocale) {
+    struct place {
+        std::string name;
+        const char* locale;
+        std::optional<std::string> python_utf8_mode;  // "0": file names in the locale's code set
+        std::string folder;
+        std::string file;
+    };
+    const place places[] = {
+        {"JapaneseFolderUnderEucJp", "ja_JP.eucJP", std::nullopt, "プラグ イン", "辞書 1"},
+        {"JapaneseFolderWithAsciiFileNames", "C", "0", "プラグ イン", "scenario"},
+        {"BackslashInTheFileName", "C.UTF-8", std::nullopt, "plugins", "back\\slash"},
+    };
+    for (const auto& each : places) {
+        const test_support::scoped_locale locale(each.locale);
+        const test_support::scoped_environment utf8_mode("PYTHONUTF8", each.python_utf8_mode);
+        const test_support::scoped_environment coercion("PYTHONCOERCECLOCALE", each.python_utf8_mode);
+        const test_support::scratch_folder folder;
+        for (const auto& language : languages()) {
+            SCOPED_TRACE(each.name + " " + extension_of(language));
+            const std::string path = folder.path().string() + "/" + each.folder + "/" + each.file +
+                                     "." + extension_of(language);
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            std::filesystem::copy_file(utility::utf16_to_utf8(fixture_path("scenario", language)), path);
+            const auto output =
+                run_bridge(language, utility::utf8_to_utf16(path), u"run_process", scenario("x"));
+            EXPECT_EQ(xml_part(output.standard_output), candidates({item({title("x")})}))
+                << output.standard_error;
+        }
+    }
+}
+
+// Perl and Ruby take the plug-in path as the bytes it arrived in (the ANSI code page on
+// Windows), also bytes that are not UTF-8; Python is always handed UTF-8.
+TEST(PluginPath, PerlAndRubyLoadAPathWhoseBytesAreNotUtf8) {
+    const test_support::scratch_folder folder;
+    for (const auto& language : {languages()[0], languages()[1]}) {
+        SCOPED_TRACE(extension_of(language));
+        const std::string path = folder.path().string() + "/caf\xE9." + extension_of(language);
+        std::filesystem::copy_file(utility::utf16_to_utf8(fixture_path("scenario", language)), path);
+        const std::string encoded = utility::url_encode(path);
+        const auto output = run_bridge_with_encoded_path(
+            language, std::u16string(encoded.begin(), encoded.end()), u"run_process", scenario("x"));
+        EXPECT_EQ(xml_part(output.standard_output), candidates({item({title("x")})}))
+            << output.standard_error;
     }
 }
 

@@ -82,15 +82,25 @@ bridge_output run_bridge_directly(const vuro_plugin::script_language& language,
                                   const std::u16string& plugin_path,
                                   const std::u16string& method,
                                   const std::vector<std::u16string>& arguments) {
+    return run_bridge_with_encoded_path(
+        language, vuro_plugin::encode_script_path(plugin_path, language.interpreter), method,
+        arguments);
+}
+
+bridge_output run_bridge_with_encoded_path(const vuro_plugin::script_language& language,
+                                           const std::u16string& encoded_path,
+                                           const std::u16string& method,
+                                           const std::vector<std::u16string>& arguments) {
     const test_support::scratch_folder data_folder;
-    const auto data = instance_data(language, plugin_path, data_folder);
+    const std::u16string folder = data_folder.u16() + u"/";
     const std::u16string bridge_name = u"bridge" + language.extension;
-    utility::write_file(data.data_folder + bridge_name, utility::url_decode(language.stored_bridge));
+    utility::write_file(folder + bridge_name, utility::url_decode(language.stored_bridge));
+    std::vector<std::u16string> command_line{language.interpreter, bridge_name, encoded_path};
+    if (!method.empty()) command_line.push_back(method);
+    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
     std::string out;
     std::string err;
-    const int result = vuro_plugin::execute_command(
-        vuro_plugin::build_command_line(data, bridge_name, method, arguments), data.data_folder,
-        out, err, true);
+    const int result = vuro_plugin::execute_command(command_line, folder, out, err, true);
     EXPECT_EQ(result, vuro_plugin::command_completed);
     return {up_to_first_zero(out), up_to_first_zero(err)};
 }

@@ -47,6 +47,12 @@ bridge_output run_bridge_directly(const vuro_plugin::script_language& language,
                                   const std::u16string& method,
                                   const std::vector<std::u16string>& arguments);
 
+// As run_bridge_directly, with the plug-in path argument given as it is to be passed.
+bridge_output run_bridge_with_encoded_path(const vuro_plugin::script_language& language,
+                                           const std::u16string& encoded_path,
+                                           const std::u16string& method,
+                                           const std::vector<std::u16string>& arguments);
+
 // Number of characters of a UTF-8 text.
 std::size_t characters(const std::string& utf8);
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/command_line.h"
+#include "platform/path_convention.h"
 #include "utility/url_encoding.h"
 #include "tests/support/environment.h"
 
@@ -41,11 +42,11 @@ vuro_plugin::script_instance_data plugin(const std::u16string& interpreter,
 }
 
 TEST(command_line, syntax_check_line_renders_as_quoted_values) {
-    const auto data = plugin(u"ruby", u"C:\\p\\a b.rb");
+    const auto data = plugin(u"ruby", u"/p/a b.rb");
     const std::u16string name = u"0123456789ABCDEF0123456789ABCDEF01234567.rb";
     const auto line = build_command_line(data, name, u"syntax_check", {});
-    const std::u16string encoded_path = widen(utility::url_encode("C:/p/a b.rb"));
-    EXPECT_EQ(encoded_path, u"%43%3A%2F%70%2F%61+%62.%72%62");
+    const std::u16string encoded_path = widen(utility::url_encode("/p/a b.rb"));
+    EXPECT_EQ(encoded_path, u"%2F%70%2F%61+%62.%72%62");
     ASSERT_EQ(line, (std::vector<std::u16string>{u"ruby", name, encoded_path, u"syntax_check"}));
     EXPECT_EQ(render_command_line(line),
               u"ruby \"" + name + u"\" \"" + encoded_path + u"\" \"syntax_check\"");
@@ -77,28 +78,31 @@ TEST(command_line, rendering_and_vector_agree_for_every_call_shape) {
     }
 }
 
-TEST(command_line, python_gets_utf8_path_others_get_ansi_path) {
+// Where programs take file names as UTF-8 (POSIX) every interpreter gets them so, and a
+// backslash is part of a name; elsewhere (Windows) only "python" gets UTF-8, the others
+// the ANSI code page, and backslashes become slashes.
+TEST(command_line, plugin_path_follows_the_systems_file_name_convention) {
     const scoped_locale locale("ja_JP.eucJP");
     const std::u16string path = u"C:\\\u30d7\u30e9\u30b0 \u30a4\u30f3\\\u8f9e\u66f8 1.rb";
-    // UTF-8 of the path with slashes: プラグ イン/辞書 1.rb
-    const std::string utf8 =
-        "C:/\xE3\x83\x97\xE3\x83\xA9\xE3\x82\xB0 \xE3\x82\xA4\xE3\x83\xB3/"
-        "\xE8\xBE\x9E\xE6\x9B\xB8 1.rb";
+    // プラグ イン and 辞書 in UTF-8 and in EUC-JP.
+    const std::string utf8[] = {"\xE3\x83\x97\xE3\x83\xA9\xE3\x82\xB0 \xE3\x82\xA4\xE3\x83\xB3",
+                                "\xE8\xBE\x9E\xE6\x9B\xB8 1.rb"};
 #ifdef _WIN32
     // The Windows tests run with code page 932 as the ANSI code page.
-    const std::string euc = "C:/\x83v\x83\x89\x83O \x83""C\x83\x93/\x8E\xAB\x8F\x91 1.rb";
+    const std::string euc[] = {"\x83v\x83\x89\x83O \x83""C\x83\x93", "\x8E\xAB\x8F\x91 1.rb"};
 #else
-    const std::string euc = "C:/\xA5\xD7\xA5\xE9\xA5\xB0 \xA5\xA4\xA5\xF3/\xBC\xAD\xBD\xF1 1.rb";
+    const std::string euc[] = {"\xA5\xD7\xA5\xE9\xA5\xB0 \xA5\xA4\xA5\xF3", "\xBC\xAD\xBD\xF1 1.rb"};
 #endif
-    EXPECT_EQ(encode_script_path(path, u"python"), widen(utility::url_encode(utf8)));
-    EXPECT_EQ(encode_script_path(path, u"ruby"), widen(utility::url_encode(euc)));
-    EXPECT_EQ(encode_script_path(path, u"perl"), widen(utility::url_encode(euc)));
-    // The comparison with "python" is exact: any other spelling gets the ANSI path.
-    EXPECT_EQ(encode_script_path(path, u"Python"), widen(utility::url_encode(euc)));
-    const std::u16string encoded = encode_script_path(path, u"python");
-    EXPECT_EQ(encoded.find(u' '), std::u16string::npos);
-    EXPECT_EQ(encoded.find(u'"'), std::u16string::npos);
-    EXPECT_NE(encoded.find(u'+'), std::u16string::npos);
+    const std::string separator = platform::backslash_separates_folders() ? "/" : "\\";
+    const bool all_utf8 = platform::command_line_file_names_are_utf8();
+    // The comparison with "python" is exact: any other spelling follows the system.
+    for (const std::u16string interpreter : {u"python", u"ruby", u"perl", u"Python"}) {
+        const auto& parts = interpreter == u"python" || all_utf8 ? utf8 : euc;
+        const std::string bytes = "C:" + separator + parts[0] + separator + parts[1];
+        const std::u16string encoded = encode_script_path(path, interpreter);
+        EXPECT_EQ(encoded, widen(utility::url_encode(bytes)));
+        EXPECT_EQ(encoded.find_first_of(u" \""), std::u16string::npos);
+    }
 }
 
 }  // namespace

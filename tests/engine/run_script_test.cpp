@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "engine/run_script.h"
+#include "platform/child_process.h"
+#include "platform/path_convention.h"
 #include "utility/file_access.h"
 #include "utility/text_conversion.h"
 #include "tests/engine/runner_fixture.h"
@@ -52,6 +54,21 @@ TEST_F(run_script_test, large_error_stream_with_silent_output_does_not_stall) {
     EXPECT_EQ(run_script(u"run_process", {}, data, true), "");
     EXPECT_EQ(data.standard_error.size(), 6000000u);
     EXPECT_EQ(data.standard_error.find_first_not_of('e'), std::string::npos);
+}
+
+// A plug-in printing without end is drained to its end (it would block and time out
+// otherwise) but only the first bytes are kept; the mark follows each completed run.
+TEST_F(run_script_test, output_past_the_capture_limit_is_drained_dropped_and_marked) {
+    auto data = shell_plugin("yes | head -c \"$2\"; printf e >&2");
+    constexpr std::size_t limit = platform::child_process::capture_limit;
+    const std::pair<std::size_t, bool> runs[] = {{70000000, true}, {limit, false}, {limit + 1, true}};
+    for (const auto& [printed, cut] : runs) {
+        const std::string output = run_script(widen(std::to_string(printed)), {}, data, true);
+        EXPECT_EQ(output.size(), limit) << printed;
+        EXPECT_EQ(data.standard_output_cut, cut) << printed;
+        EXPECT_FALSE(data.standard_error_cut);
+        EXPECT_EQ(data.standard_error, "e");
+    }
 }
 
 TEST_F(run_script_test, time_out_keeps_the_previous_outputs_and_message) {
@@ -182,23 +199,23 @@ protected:
 
 using test_support::scoped_locale;
 
-TEST_F(interpreter_test, python_receives_the_path_form_encoded_as_utf8) {
+// Under a locale whose code set is not UTF-8, each interpreter still receives the path
+// in the bytes that name the file (UTF-8 on POSIX), so the plug-in it names can be found.
+TEST_F(interpreter_test, each_interpreter_receives_the_path_as_the_system_names_files) {
     const scoped_locale locale("ja_JP.eucJP");
-    auto data = real_plugin(u"python", u".py", "import sys\r\nsys.stdout.write(sys.argv[1])\r\n");
-    const std::string output = run_script(u"syntax_check", {}, data, true);
-    EXPECT_EQ(output, encoded_path(data, true)) << data.standard_error;
-    EXPECT_EQ(files_in_data_folder(), 0u);
-}
-
-TEST_F(interpreter_test, ruby_and_perl_receive_the_path_form_encoded_in_the_ansi_code_page) {
-    const scoped_locale locale("ja_JP.eucJP");
-    auto ruby = real_plugin(u"ruby", u".rb", "print ARGV[0]\r\n");
-    EXPECT_NE(encoded_path(ruby, false), encoded_path(ruby, true));
-    EXPECT_EQ(run_script(u"syntax_check", {}, ruby, true), encoded_path(ruby, false))
-        << ruby.standard_error;
-    auto perl = real_plugin(u"perl", u".pl", "print $ARGV[0];\r\n");
-    EXPECT_EQ(run_script(u"syntax_check", {}, perl, true), encoded_path(perl, false))
-        << perl.standard_error;
+    const std::pair<std::u16string, std::string> bridges[] = {
+        {u"python", "import sys\r\nsys.stdout.write(sys.argv[1])\r\n"},
+        {u"ruby", "print ARGV[0]\r\n"},
+        {u"perl", "print $ARGV[0];\r\n"},
+    };
+    for (const auto& [interpreter, bridge] : bridges) {
+        auto data = real_plugin(interpreter, u".x", bridge);
+        EXPECT_NE(encoded_path(data, false), encoded_path(data, true));
+        const bool utf8 = interpreter == u"python" || platform::command_line_file_names_are_utf8();
+        EXPECT_EQ(run_script(u"syntax_check", {}, data, true), encoded_path(data, utf8))
+            << data.standard_error;
+        EXPECT_EQ(files_in_data_folder(), 0u);
+    }
 }
 
 TEST_F(interpreter_test, each_interpreter_passes_a_syntax_check_bridge) {

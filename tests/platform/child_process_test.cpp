@@ -5,6 +5,11 @@
 #include <fstream>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/child_process.h"
 #include "tests/support/child_probe.h"
 #include "tests/support/scratch.h"
@@ -126,10 +131,80 @@ TEST_F(child_process_test, no_descriptor_of_the_parent_reaches_the_child) {
     EXPECT_EQ(out_, "0,1,2,3");  // 3 is perl's own listing
 }
 
-TEST_F(child_process_test, runs_in_its_own_process_group) {
+// Without a controlling terminal a plug-in opening /dev/tty fails at once instead of
+// being stopped as a background job of the parent's session.
+TEST_F(child_process_test, runs_in_a_session_and_process_group_of_its_own) {
     child_process child;
-    run(child, {"perl", "-e", "print getpgrp() == $$ ? 'leader' : 'member'"});
-    EXPECT_EQ(out_, "leader");
+    run(child, {"perl", "-e",
+                "open S, '/proc/self/stat'; my @f = split ' ', <S>;"
+                "print $f[4] == $$ ? 'group' : '-', $f[5] == $$ ? ' session' : ' -',"
+                "      open(T, '<', '/dev/tty') ? ' tty' : ' no tty'"});
+    EXPECT_EQ(out_, "group session no tty");
+}
+
+// Pipes made while the user holds more pipe memory than allowed stay at their smallest;
+// a child that grows its error pipe once memory is free again, fills it and ends is
+// still read to the last byte.
+TEST_F(child_process_test, last_drain_takes_each_pipe_at_its_present_size) {
+    constexpr int cannot_set_up = 77;
+    constexpr std::size_t written = 512u << 10;
+    const int result = test_support::run_forked([] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return cannot_set_up;
+        std::vector<int> hoard;
+        bool limited = false;
+        for (int i = 0; i < 4096 && !limited; ++i) {
+            int ends[2];
+            if (::pipe(ends) != 0) break;
+            hoard.insert(hoard.end(), ends, ends + 2);
+            limited = ::fcntl(ends[1], F_SETPIPE_SZ, 1 << 20) < 0;
+        }
+        child_process child;
+        // 1031: F_SETPIPE_SZ; retried until the parent has let go of its hoard.
+        const auto started = child.start(
+            {"perl", "-e",
+             "my $grown; for (1 .. 500) { last if $grown = fcntl(STDERR, 1031, 1 << 20);"
+             " select undef, undef, undef, 0.01 } exit 3 unless $grown;"
+             " syswrite STDERR, 'e' x (512 << 10)"},
+            "/");
+        for (const int fd : hoard) ::close(fd);
+        if (!limited || started != child_process::start_result::started) return cannot_set_up;
+        siginfo_t info{};
+        ::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT);  // ended, not yet reaped
+        std::string out;
+        std::string err;
+        while (child.wait(out, err, -1) == child_process::wait_result::running) {
+        }
+        if (child.exit_code() == 3) return cannot_set_up;
+        return err.size() == written ? 0 : 1;
+    });
+    if (result == cannot_set_up) GTEST_SKIP() << "pipe memory is not limited for this user";
+    EXPECT_EQ(result, 0);
+}
+
+// Memory running out while a capture grows cuts that capture: the rest is read and
+// dropped, and nothing is thrown.
+TEST_F(child_process_test, capture_that_finds_no_memory_is_cut_not_thrown) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    constexpr std::size_t printed = 100000000;
+    const int result = test_support::run_forked([] {
+        const rlim_t room = test_support::address_space_bytes() + (40u << 20);
+        const rlimit limit{room, room};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+        child_process child;
+        std::string out;
+        std::string err;
+        if (child.start({"sh", "-c", "yes | head -c " + std::to_string(printed)}, {}) !=
+            child_process::start_result::started)
+            return 3;
+        while (child.wait(out, err, -1) == child_process::wait_result::running) {
+        }
+        return child.output_cut() && !out.empty() && out.size() < printed ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0);
+#endif
 }
 
 TEST_F(child_process_test, start_failures_are_reported_not_run) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/registry_hive.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -29,6 +30,17 @@ std::string utf16le_with_bom(const std::u16string& text) {
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     return bytes;
+}
+
+// `text` with its LF line ends replaced by `line_end`, encoded as UTF-16LE with a byte-order
+// mark, UTF-8 with one or plain UTF-8.
+std::string file_of(const std::u16string& text, std::u16string_view line_end, const std::string& encoding) {
+    std::u16string lines;
+    for (char16_t unit : text) lines += unit == u'\n' ? line_end : std::u16string_view(&unit, 1);
+    if (encoding == "utf-16") return utf16le_with_bom(lines);
+    std::string bytes;
+    platform::utf16_to_bytes(platform::code_page::utf8, lines, bytes);
+    return (encoding == "utf-8 bom" ? "\xEF\xBB\xBF" : "") + bytes;
 }
 
 registry_hive parsed(const std::string& bytes) {
@@ -169,12 +181,85 @@ TEST(RegistryHive, RefusesWhatItCannotReadExactly) {
         section + "garbage\n",
         section + "\"bad utf-8 \xC3\x28\"=dword:00000001\n",
         section + "\"overlong \xC0\xAF\"=dword:00000001\n",
+        // Values cut short, as a truncated file ends.
+        section + "\"a\"=dword:000",
+        section + "\"a\"=dword:1\n",
+        section + "\"a\"=hex:01,02,",
+        section + "\"a\"=hex:01,02,\n\"b\"=dword:00000001\n",
+        section + "\"a\"=hex:01,\\\n",
+        section + "\"a\"=hex:01,\\\n\n\"b\"=dword:00000001\n",
+        section + "\"a\"=hex(7):61,0",
     };
     for (const std::string& text : broken)
         EXPECT_FALSE(registry_hive::parse(text).has_value()) << text;
     EXPECT_FALSE(registry_hive::parse("\xFF\xFEW\0i").has_value());  // odd length
     EXPECT_FALSE(registry_hive::parse(utf16le_with_bom(
         u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\S\xDC00]\n")).has_value());
+}
+
+TEST(RegistryHive, StrayBytesAfterTheLastLineAndDoubledCarriageReturnsAreAccepted) {
+    const std::u16string text =
+        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n"
+        u"\"v\"=dword:00000001\n\"b\"=hex:01,\\\n  02\n";
+    const std::string files[] = {
+        file_of(text, u"\n", "utf-8") + std::string(1, '\0'),
+        file_of(text, u"\r\n", "utf-8 bom") + std::string(3, '\0') + " \t\r\n \r",
+        file_of(text, u"\r\r\n", "utf-8"),
+        file_of(text, u"\r\n", "utf-16") + std::string(2, '\0'),
+        file_of(text, u"\r\n", "utf-16") + std::string(1, '\0'),
+        file_of(text + u"  \n\t", u"\r\r\n", "utf-16"),
+    };
+    for (const std::string& file : files) {
+        const registry_hive hive = parsed(file);
+        expect_value(hive, u"v", registry_type::dword, {1, 0, 0, 0});
+        expect_value(hive, u"b", registry_type::binary, {1, 2});
+    }
+}
+
+TEST(RegistryHive, SaysOnWhichLineAndWhyAFileDoesNotParse) {
+    const std::string section =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n";
+    const struct {
+        std::string file;
+        std::size_t line;
+        std::string what;
+    } cases[] = {
+        {"\nREGEDIT4\n", 2, "the first line is not \"Windows Registry Editor Version 5.00\""},
+        {section + "\"a\"=dword:1\n", 4, "a dword needs exactly eight hexadecimal digits"},
+        {section + "; note\r\n\"a\"=hex:01,\\\n  02,\n", 5, "the value is cut short: a byte list ends with a comma"},
+        {section + "\"a\"=\"x\"\n\"b\"=hex:01,\\\n", 5, "the value is cut short: nothing follows its line continuation"},
+        {section + "\"\xC3\x28\"=dword:00000001\n", 4, "invalid UTF-8"},
+        {std::string("\xFF\xFEW\0i", 5), 0, "UTF-16 text of an odd number of bytes"},
+    };
+    for (const auto& each : cases) {
+        platform::registry_parse_error error;
+        EXPECT_FALSE(registry_hive::parse(each.file, &error).has_value()) << each.file;
+        EXPECT_EQ(error.line, each.line) << each.file;
+        EXPECT_EQ(error.what, each.what) << each.file;
+    }
+}
+
+TEST(RegistryHive, IsWrittenBackInTheEncodingAndLineEndsItWasReadIn) {
+    const std::u16string before =
+        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n\"a\"=\"値\"\n\n";
+    const std::u16string after =
+        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n\"a\"=\"値\"\n"
+        u"\"b\"=hex(2):25,00,00,00\n\n";
+    const struct {
+        std::u16string_view read_end, written_end;
+        std::string encoding;
+    } forms[] = {
+        {u"\r\n", u"\r\n", "utf-16"},  {u"\n", u"\n", "utf-16"},     {u"\r\n", u"\r\n", "utf-8 bom"},
+        {u"\n", u"\n", "utf-8"},        {u"\r\r\n", u"\r\n", "utf-8"},
+    };
+    for (const auto& form : forms) {
+        registry_hive hive = parsed(file_of(before, form.read_end, form.encoding));
+        hive.set_value(key, {u"b", registry_type::expand_sz, {0x25, 0, 0, 0}});
+        EXPECT_EQ(hive.serialise(), file_of(after, form.written_end, form.encoding)) << form.encoding;
+    }
+    registry_hive created;
+    created.set_value(key, {u"b", registry_type::dword, {1, 0, 0, 0}});
+    EXPECT_EQ(created.serialise().substr(0, 38), "Windows Registry Editor Version 5.00\n\n");
 }
 
 TEST(RegistryHive, KeyPathsAreValidated) {

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
+#include "platform/known_folders.h"
 #include "platform/registry_store.h"
 #include "tests/support/registry_fixture.h"
 
@@ -35,11 +42,46 @@ protected:
         EXPECT_TRUE(read(root, key, name, type, data)) << "no value";
         return data;
     }
+    void expect_only_the_hive_and_its_lock() const {
+        for (const auto& entry : std::filesystem::directory_iterator(user_hive().parent_path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name == "HKEY_CURRENT_USER.reg" || name == "HKEY_CURRENT_USER.reg.lock") << name;
+        }
+    }
 };
+
+// Runs `action` on a thread of its own; false when it has not returned within `limit`, in
+// which case `release` is called to let it end.
+bool returns_within(std::chrono::seconds limit, const std::function<void()>& action,
+                    const std::function<void()>& release) {
+    auto done = std::async(std::launch::async, action);
+    if (done.wait_for(limit) == std::future_status::ready) return true;
+    release();
+    done.wait();
+    return false;
+}
 
 TEST_F(RegistryStore, HiveFilesFollowTheConfigurationFolders) {
     EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(user)), user_hive());
     EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(machine)), machine_hive());
+    // Relative and empty entries of the search path are skipped.
+    const test_support::scoped_environment dirs("XDG_CONFIG_DIRS",
+                                                "relative/etc::" + (folder().path() / "etc").string());
+    EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(machine)), machine_hive());
+}
+
+TEST_F(RegistryStore, ARelativeHomeIsNoBaseForTheUsersFolders) {
+    const test_support::scoped_environment no_config_home("XDG_CONFIG_HOME", std::nullopt);
+    const test_support::scoped_environment no_data_home("XDG_DATA_HOME", std::nullopt);
+    const test_support::scoped_environment home("HOME", "no such folder/home");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder().path());
+    EXPECT_EQ(platform::registry_hive_file(user), "");
+    EXPECT_EQ(registry_key::create(user, u"Software\\Test"), nullptr);
+    std::u16string data;
+    EXPECT_FALSE(platform::application_data_folder(true, data));
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(folder().path()));
 }
 
 TEST_F(RegistryStore, OpenFindsOnlyExistingKeysAndCreateMakesThem) {
@@ -95,6 +137,8 @@ TEST_F(RegistryStore, AnUnparseableHiveIsNeverOverwritten) {
     EXPECT_EQ(registry_key::create(user, u"Software\\Test"), nullptr);
     EXPECT_EQ(registry_key::create(user, u"Software\\Other"), nullptr);
     EXPECT_EQ(read_file(user_hive()), text);
+    EXPECT_EQ(platform::registry_hive_problem(user),
+              user_hive().string() + ", line 5: a dword needs exactly eight hexadecimal digits");
 
     // A key opened while the hive was sound cannot write once the hive breaks.
     write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n"));
@@ -115,21 +159,22 @@ TEST_F(RegistryStore, ChangesMadeByOthersAreSeenAtOnce) {
     EXPECT_EQ(registry_key::open(user, u"S"), nullptr);
 }
 
-TEST_F(RegistryStore, ReadsARealExportAndRewritesItAsUtf8) {
+TEST_F(RegistryStore, ReadsARealExportAndWritesItBackInItsOwnForm) {
+    const auto utf16le = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return bytes;
+    };
     const std::u16string text =
         u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Exported]\r\n"
-        u"\"名前\"=\"値\"\r\n\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-    write_file(user_hive(), bytes);
+        u"\"名前\"=\"値\"\r\n";
+    write_file(user_hive(), utf16le(text + u"\r\n"));
     EXPECT_EQ(read_data(user, u"Software\\Exported", u"名前"),
               (std::vector<std::uint8_t>{0x24, 0x50, 0, 0}));
     auto key = registry_key::create(user, u"Software\\Exported");
     ASSERT_NE(key, nullptr);
     ASSERT_TRUE(key->set(u"added", registry_type::dword, dword(1)));
-    EXPECT_EQ(read_file(user_hive()),
-              "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Exported]\n"
-              "\"名前\"=\"値\"\n\"added\"=dword:00000001\n\n");
+    EXPECT_EQ(read_file(user_hive()), utf16le(text + u"\"added\"=dword:00000001\r\n\r\n"));
 }
 
 TEST_F(RegistryStore, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
@@ -142,10 +187,88 @@ TEST_F(RegistryStore, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
     ASSERT_TRUE(key->set(u"v", registry_type::dword, dword(1)));
     EXPECT_EQ(std::filesystem::status(user_hive()).permissions() & perms::all,
               perms::owner_read | perms::owner_write | perms::group_read);
-    for (const auto& entry : std::filesystem::directory_iterator(user_hive().parent_path())) {
-        const std::string name = entry.path().filename().string();
-        EXPECT_TRUE(name == "HKEY_CURRENT_USER.reg" || name == "HKEY_CURRENT_USER.reg.lock") << name;
+    expect_only_the_hive_and_its_lock();
+}
+
+TEST_F(RegistryStore, WritersKilledMidWriteLeaveNoCopyOfTheHiveBehind) {
+    std::string script;
+    for (int run = 1; run <= 8; ++run)
+        script += "'" + std::string(REGISTRY_WRITER) + "' killed" + std::to_string(run) +
+                  " 1000000 & p=$!; sleep 0." + std::to_string(100 + 40 * run) + "; kill -KILL $p; wait $p; ";
+    std::system(script.c_str());
+    auto key = registry_key::create(user, u"Software\\Concurrency");
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->set(u"after", registry_type::dword, dword(1)));
+    expect_only_the_hive_and_its_lock();
+}
+
+TEST_F(RegistryStore, AHiveTheUserMayNotWriteStaysAsItIs) {
+    write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n"));
+    auto key = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(key, nullptr);
+    const std::string text = read_file(user_hive());
+    using std::filesystem::perms;
+    const perms read_only = perms::owner_read | perms::group_read | perms::others_read;
+    std::filesystem::permissions(user_hive(), read_only);
+    EXPECT_FALSE(key->set(u"v", registry_type::dword, dword(2)));
+    EXPECT_EQ(registry_key::create(user, u"Software\\Other"), nullptr);
+    EXPECT_EQ(read_data(user, u"Software\\Test", u"v"), dword(1));
+    EXPECT_EQ(read_file(user_hive()), text);
+    EXPECT_EQ(std::filesystem::status(user_hive()).permissions() & perms::all, read_only);
+}
+
+TEST_F(RegistryStore, AHiveThatIsNoRegularFileOrFarTooLargeIsRefusedAtOnce) {
+    std::filesystem::create_directories(user_hive().parent_path());
+    const std::string hive = user_hive().string();
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } cases[] = {
+        {"a named pipe", [&] { ASSERT_EQ(::mkfifo(hive.c_str(), 0600), 0); }},
+        {"a link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", hive); }},
+        {"a sparse file of 65 MiB", [&] {
+             write_file(hive, hive_text(""));
+             std::filesystem::resize_file(hive, 65 << 20);
+         }},
+    };
+    for (const auto& each : cases) {
+        each.make();
+        const bool returned = returns_within(
+            std::chrono::seconds(20),
+            [] {
+                EXPECT_EQ(registry_key::open(user, u""), nullptr);
+                EXPECT_EQ(registry_key::create(user, u"Software\\Test"), nullptr);
+            },
+            [&] { ::close(::open(hive.c_str(), O_WRONLY | O_NONBLOCK)); });
+        EXPECT_TRUE(returned) << each.what;
+        EXPECT_NE(platform::registry_hive_problem(user), "") << each.what;
+        std::filesystem::remove(hive);
     }
+}
+
+TEST_F(RegistryStore, AWriterGivesUpOnALockHeldTooLong) {
+    auto key = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(key, nullptr);
+    const int held = ::open((user_hive().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto wait = std::chrono::milliseconds(300);
+    platform::set_registry_lock_wait(wait);
+    bool written = true;
+    std::chrono::steady_clock::duration waited{};
+    const bool returned = returns_within(
+        std::chrono::seconds(20),
+        [&] {
+            const auto start = std::chrono::steady_clock::now();
+            written = key->set(u"v", registry_type::dword, dword(1));
+            waited = std::chrono::steady_clock::now() - start;
+        },
+        [&] { ::flock(held, LOCK_UN); });
+    platform::set_registry_lock_wait(std::chrono::seconds(30));
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(written);
+    EXPECT_GE(waited, wait);
+    ::close(held);
+    EXPECT_TRUE(key->set(u"v", registry_type::dword, dword(1)));
 }
 
 TEST_F(RegistryStore, AHiveKeptAsASymbolicLinkIsWrittenThroughIt) {
@@ -153,6 +276,19 @@ TEST_F(RegistryStore, AHiveKeptAsASymbolicLinkIsWrittenThroughIt) {
     write_file(real, hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n"));
     std::filesystem::create_directories(user_hive().parent_path());
     std::filesystem::create_symlink(real, user_hive());
+    auto key = registry_key::create(user, u"Software\\Test");
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->set(u"v", registry_type::dword, dword(9)));
+    EXPECT_TRUE(std::filesystem::is_symlink(user_hive()));
+    EXPECT_NE(read_file(real).find("\"v\"=dword:00000009"), std::string::npos);
+}
+
+TEST_F(RegistryStore, AHiveLinkedToAFileNotYetThereIsCreatedThroughTheLink) {
+    const auto real = folder().path() / "dotfiles" / "hive.reg";
+    std::filesystem::create_directories(real.parent_path());
+    std::filesystem::create_directories(user_hive().parent_path());
+    std::filesystem::create_symlink("../../dotfiles/hive.reg", user_hive());
+    EXPECT_EQ(registry_key::open(user, u"Software\\Test"), nullptr);
     auto key = registry_key::create(user, u"Software\\Test");
     ASSERT_NE(key, nullptr);
     ASSERT_TRUE(key->set(u"v", registry_type::dword, dword(9)));

@@ -59,8 +59,8 @@ TEST(ShiftJisCodec, ReadsAndWritesCodePage932WhateverTheLocale) {
 
 #ifndef _WIN32
 // The ANSI code page of POSIX follows the locale of the environment.
-TEST(AnsiCodec, CAndPosixLocalesCountAsUtf8) {
-    for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr)}) {
+TEST(AnsiCodec, CPosixAndUnknownCodesetsCountAsUtf8) {
+    for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr), "xx_XX.NOSUCHCODESET"}) {
         test_support::scoped_locale locale(name);
         EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
         EXPECT_EQ(decode(code_page::ansi, "\xE6\x97\xA5"), u"日");

@@ -65,8 +65,10 @@ private:
 };
 
 std::atomic<bool> stop_spinning{false};
+std::atomic<bool> spinner_done{false};
 unsigned spin_until_told(void*) {
     while (!stop_spinning) std::this_thread::sleep_for(milliseconds(10));
+    spinner_done = true;
     return 0;
 }
 
@@ -104,8 +106,8 @@ TEST(bounded_waits, lock_event_and_worker_give_up_after_their_limits) {
         return std::make_pair(seconds_since(start), signalled);
     });
     // A worker still running when its owner goes: the destructor waits 5,000 ms and
-    // then terminates it.
-    auto destructor_terminates = std::async(std::launch::async, [] {
+    // then abandons it.
+    auto destructor_abandons = std::async(std::launch::async, [] {
         stop_spinning = false;
         const auto start = clock_type::now();
         {
@@ -129,9 +131,12 @@ TEST(bounded_waits, lock_event_and_worker_give_up_after_their_limits) {
     EXPECT_GE(event_took, 29.9);
     EXPECT_LT(event_took, 33.0);
 
-    const double destructor_took = destructor_terminates.get();
+    const double destructor_took = destructor_abandons.get();
     EXPECT_GE(destructor_took, 4.9);
     EXPECT_LT(destructor_took, 7.5);
+    EXPECT_FALSE(spinner_done.load());  // still running on its own
+    stop_spinning = true;
+    while (!spinner_done.load()) std::this_thread::sleep_for(milliseconds(10));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -73,6 +75,29 @@ TEST_F(run_palette_x11_test, a_window_that_does_not_exist_gets_nothing_but_the_t
     const auto message = server->next_client_message(milliseconds(5000));
     ASSERT_TRUE(message.has_value());
     EXPECT_EQ(message->window, alive);
+}
+
+// Posts once to a private server, ends the server, posts twice more, prints the codes and
+// ends the process normally.
+void post_across_a_lost_server() {
+    const units text = {u'g', u'o', u'n', u'e'};
+    auto server = std::make_unique<test_support::x11_test_display>();
+    vuro_plugin_message_run_palette m(server->create_window(), 1);
+    const int first = m.send_message(text.data(), 4);
+    server.reset();
+    const int second = m.send_message(text.data(), 4);
+    const int third = m.send_message(text.data(), 4);
+    std::fprintf(stderr, "codes %d %d %d, text %u\n", first, second, third,
+                 m.get_size_send_message());
+    std::exit(0);
+}
+
+// The library keeps one connection for the life of the process, so the server that goes
+// away is tried in a process of its own.
+TEST(run_palette_lost_server_test, posts_after_the_server_has_gone_fail_and_the_host_lives_on) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(post_across_a_lost_server(), ::testing::ExitedWithCode(0),
+                "codes 0 3 3, text 4");
 }
 
 }  // namespace

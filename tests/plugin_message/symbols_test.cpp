@@ -75,6 +75,22 @@ TEST(symbols_test, exactly_the_message_classes_are_exported) {
     }
 }
 
+TEST(symbols_test, the_library_reaches_x11_through_xcb_and_never_through_xlib) {
+    // Xlib's error handlers are process-wide (and its default for a lost connection ends
+    // the process); XCB reports every error to the request that caused it.
+    std::vector<std::string> needed;
+    for (const auto& line : output_lines(std::string("objdump -p '") +
+                                         VURO_PLUGIN_MESSAGE_FILE + "'"))
+        if (line.find("NEEDED") != std::string::npos) needed.push_back(line);
+    ASSERT_FALSE(needed.empty());
+    bool xcb = false;
+    for (const std::string& line : needed) {
+        xcb = xcb || line.find("libxcb.so") != std::string::npos;
+        EXPECT_EQ(line.find("libX11"), std::string::npos) << line;
+    }
+    EXPECT_TRUE(xcb);
+}
+
 TEST(symbols_test, the_library_file_carries_a_versioned_soname) {
     bool found = false;
     for (const auto& line : output_lines(std::string("objdump -p '") +

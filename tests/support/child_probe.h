@@ -1,5 +1,6 @@
 #pragma once
 // Process-level checks for tests that start child processes.
+#include <functional>
 #include <set>
 #include <string>
 
@@ -19,6 +20,14 @@ void kill_process_group(int group);
 
 // The CPU time (user + system) this process has used, in milliseconds.
 double process_cpu_ms();
+
+// Runs `body` in a forked copy of this process, for a test that changes what the whole
+// process may do (its user, its limits), and returns what `body` returned (0 to 254),
+// 255 when it threw, or -1 when the copy ended otherwise (by a signal).
+int run_forked(const std::function<int()>& body);
+
+// The address space this process takes up now, in bytes.
+std::size_t address_space_bytes();
 
 // While it lives, a helper thread sends SIGUSR1 to the constructing thread every few
 // milliseconds; the handler is installed without SA_RESTART, so blocking calls of that

@@ -1,6 +1,7 @@
 #include "tests/support/child_probe.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -54,6 +55,30 @@ double process_cpu_ms() {
     ::getrusage(RUSAGE_SELF, &usage);
     const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+int run_forked(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // The copy never returns into the test: it would run the remaining tests too.
+        int code = 255;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        ::_exit(code);
+    }
+    if (pid < 0) return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::size_t address_space_bytes() {
+    std::size_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
 int open_inheritable_descriptor() { return ::open("/dev/null", O_RDONLY); }

@@ -1,12 +1,12 @@
 #include "tests/support/x11_test_display.h"
 
-#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -20,7 +20,8 @@ struct x11_test_display::impl {
     pid_t server = -1;
     std::string name;
     std::optional<std::string> previous_display;
-    Display* display = nullptr;
+    xcb_connection_t* connection = nullptr;
+    xcb_window_t root = XCB_WINDOW_NONE;
 };
 
 namespace {
@@ -62,24 +63,48 @@ pid_t start_server(std::string& name) {
     return pid;
 }
 
+void stop_server(pid_t server) {
+    ::kill(server, SIGTERM);
+    ::waitpid(server, nullptr, 0);
+}
+
+// The reply's atom name, or empty.
+std::string atom_name(xcb_connection_t* connection, xcb_atom_t atom) {
+    xcb_get_atom_name_reply_t* reply =
+        ::xcb_get_atom_name_reply(connection, ::xcb_get_atom_name(connection, atom), nullptr);
+    if (reply == nullptr) return {};
+    std::string name(::xcb_get_atom_name_name(reply), ::xcb_get_atom_name_name_length(reply));
+    std::free(reply);
+    return name;
+}
+
+bool accepted(xcb_connection_t* connection, xcb_void_cookie_t cookie) {
+    xcb_generic_error_t* error = ::xcb_request_check(connection, cookie);
+    std::free(error);
+    return error == nullptr;
+}
+
 }  // namespace
 
 x11_test_display::x11_test_display() : impl_(std::make_unique<impl>()) {
     impl_->server = start_server(impl_->name);
-    impl_->display = ::XOpenDisplay(impl_->name.c_str());
-    if (impl_->display == nullptr) {
-        ::kill(impl_->server, SIGKILL);
-        ::waitpid(impl_->server, nullptr, 0);
+    int screen_number = 0;
+    impl_->connection = ::xcb_connect(impl_->name.c_str(), &screen_number);
+    if (::xcb_connection_has_error(impl_->connection) != 0) {
+        ::xcb_disconnect(impl_->connection);
+        stop_server(impl_->server);
         throw std::runtime_error("cannot connect to Xvfb");
     }
+    xcb_screen_iterator_t screens = ::xcb_setup_roots_iterator(::xcb_get_setup(impl_->connection));
+    for (int index = 0; index < screen_number; ++index) ::xcb_screen_next(&screens);
+    impl_->root = screens.data->root;
     if (const char* current = std::getenv("DISPLAY")) impl_->previous_display = current;
     ::setenv("DISPLAY", impl_->name.c_str(), 1);
 }
 
 x11_test_display::~x11_test_display() {
-    ::XCloseDisplay(impl_->display);
-    ::kill(impl_->server, SIGTERM);
-    ::waitpid(impl_->server, nullptr, 0);
+    ::xcb_disconnect(impl_->connection);
+    stop_server(impl_->server);
     if (impl_->previous_display)
         ::setenv("DISPLAY", impl_->previous_display->c_str(), 1);
     else
@@ -89,42 +114,47 @@ x11_test_display::~x11_test_display() {
 const std::string& x11_test_display::name() const { return impl_->name; }
 
 std::uint32_t x11_test_display::create_window() {
-    Display* display = impl_->display;
-    const Window window = ::XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0,
-                                                 10, 10, 0, 0, 0);
-    ::XSync(display, False);
-    return static_cast<std::uint32_t>(window);
+    xcb_connection_t* connection = impl_->connection;
+    const xcb_window_t window = ::xcb_generate_id(connection);
+    if (!accepted(connection, ::xcb_create_window_checked(
+                                  connection, XCB_COPY_FROM_PARENT, window, impl_->root, 0, 0,
+                                  10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                                  XCB_COPY_FROM_PARENT, 0, nullptr)))
+        throw std::runtime_error("cannot create a window");
+    return window;
 }
 
 void x11_test_display::destroy_window(std::uint32_t window) {
-    ::XDestroyWindow(impl_->display, window);
-    ::XSync(impl_->display, False);
+    accepted(impl_->connection, ::xcb_destroy_window_checked(impl_->connection, window));
 }
 
 std::optional<received_client_message> x11_test_display::next_client_message(
     std::chrono::milliseconds timeout) {
-    Display* display = impl_->display;
+    xcb_connection_t* connection = impl_->connection;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        while (::XPending(display) > 0) {
-            XEvent event;
-            ::XNextEvent(display, &event);
-            if (event.type != ClientMessage) continue;
-            received_client_message message{};
-            message.window = static_cast<std::uint32_t>(event.xclient.window);
-            char* type_name = ::XGetAtomName(display, event.xclient.message_type);
-            if (type_name != nullptr) {
-                message.type_name = type_name;
-                ::XFree(type_name);
+        while (xcb_generic_event_t* event = ::xcb_poll_for_event(connection)) {
+            // The high bit marks events sent by another client.
+            if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE) {
+                std::free(event);
+                continue;
             }
-            message.format = event.xclient.format;
-            for (int i = 0; i < 5; ++i) message.data[i] = event.xclient.data.l[i];
+            const auto& client = *reinterpret_cast<xcb_client_message_event_t*>(event);
+            received_client_message message{};
+            message.window = client.window;
+            message.format = client.format;
+            // As Xlib gives them: each 32-bit word sign-extended to a long.
+            for (int i = 0; i < 5; ++i)
+                message.data[i] = static_cast<std::int32_t>(client.data.data32[i]);
+            const xcb_atom_t type = client.type;
+            std::free(event);
+            message.type_name = atom_name(connection, type);
             return message;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return std::nullopt;
-        pollfd ready{ConnectionNumber(display), POLLIN, 0};
+        pollfd ready{::xcb_get_file_descriptor(connection), POLLIN, 0};
         ::poll(&ready, 1, static_cast<int>(left.count()));
     }
 }

@@ -28,6 +28,12 @@ protected:
         const auto file = root == "HKEY_CURRENT_USER" ? user_hive() : machine_hive();
         write_file(file, hive_text("[" + root + "\\Software\\Halvane\\VURO\\23.0]\n\"FolderMode\"=" + value + "\n"));
     }
+    // A folder below the scratch folder whose path is `length` characters long.
+    std::filesystem::path folder_of_length(std::size_t length) const {
+        std::filesystem::path path = data_home();
+        while (path.string().size() + 101 < length) path /= std::string(100, 'd');
+        return path / std::string(length - path.string().size() - 1, 'e');
+    }
     std::u16string resolved(int mode) {
         VuroFilePath path;
         EXPECT_EQ(path.resolve_app_data(mode), 0);
@@ -125,11 +131,11 @@ TEST(VuroFilePath, AppendPutsExactlyOneSlashBetween) {
     EXPECT_EQ(other.path(), u"/data/Halvane/Vuro");
     other.append(u"");
     EXPECT_EQ(other.path(), u"/data/Halvane/Vuro/");
-    EXPECT_FALSE(other.append(std::u16string(VuroFilePath::max_length, u'x')));
+    EXPECT_FALSE(other.append(std::u16string(VuroFilePath::max_length(), u'x')));
     EXPECT_EQ(other.path(), u"/data/Halvane/Vuro/");
     VuroFilePath unset;
     EXPECT_FALSE(unset.is_set());
-    EXPECT_FALSE(unset.append(std::u16string(VuroFilePath::max_length + 1, u'x')));
+    EXPECT_FALSE(unset.append(std::u16string(VuroFilePath::max_length() + 1, u'x')));
     EXPECT_FALSE(unset.is_set());
 }
 
@@ -182,6 +188,27 @@ TEST_F(FolderPaths, WithoutAnyApplicationDataFolderTheDataFolderIsRelative) {
     std::filesystem::current_path(previous);
     EXPECT_EQ(data, u"VURODIRECT/");
     EXPECT_TRUE(std::filesystem::is_directory(folder().path() / "VURODIRECT"));
+}
+
+TEST_F(FolderPaths, ALongApplicationDataPathIsUsedAndNeverTheCurrentFolder) {
+    const scoped_environment no_appdata("APPDATA", std::nullopt);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder().path());
+    const auto deep = folder_of_length(600);
+    {
+        const scoped_environment long_data_home("XDG_DATA_HOME", deep.string());
+        std::filesystem::create_directories(deep / "Halvane" / "Vuro");
+        EXPECT_EQ(utility::get_vuro_direct_data_folder(), u16(deep) + u"/Halvane/Vuro/VURODIRECT/");
+    }
+    {
+        // Too long for the product folder to be appended: the data folder's own error.
+        const scoped_environment at_the_limit("XDG_DATA_HOME",
+                                              folder_of_length(VuroFilePath::max_length() - 5).string());
+        expect_runtime_error([] { utility::get_vuro_direct_data_folder(); },
+                             "utility::get_vuro_direct_data_folder() call error1");
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_FALSE(std::filesystem::exists(folder().path() / "VURODIRECT"));
 }
 
 TEST_F(FolderPaths, PreferenceFoldersAreCreatedPerPlugin) {

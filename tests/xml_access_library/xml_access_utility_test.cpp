@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "utility/text_conversion.h"
 #include "xml_access_library/xml_access_utility.h"
 
 namespace {
@@ -101,6 +102,58 @@ TEST(GetRootNode, ReadsTheDeclaredEncoding) {
     EXPECT_EQ(get_node_text(root_of(utf16)), u"日");
 
     EXPECT_EQ(get_node_text(root_of("\xEF\xBB\xBF<r>\xE6\x97\xA5</r>")), u"日");
+}
+
+// `text` (BMP only) in code units of `unit_size` bytes, byte-order mark first.
+std::string wide_with_mark(const std::u16string& text, int unit_size, bool big_endian) {
+    std::string bytes;
+    for (const char16_t unit : u"\uFEFF" + text) {
+        for (int index = 0; index < unit_size; ++index) {
+            const int shift = 8 * (big_endian ? unit_size - 1 - index : index);
+            bytes += static_cast<char>(shift < 16 ? (unit >> shift) & 0xFF : 0);
+        }
+    }
+    return bytes;
+}
+
+TEST(GetRootNode, AByteOrderMarkWinsOverTheDeclaredEncoding) {
+    for (const char16_t* declared : {u"Shift_JIS", u"UTF-8", u"UTF-16", u"ISO-8859-1"}) {
+        const std::u16string text =
+            u"<?xml version=\"1.0\" encoding=\"" + std::u16string(declared) + u"\"?><r>日本</r>";
+        const std::string documents[] = {
+            "\xEF\xBB\xBF" + utility::utf16_to_utf8(text),
+            wide_with_mark(text, 2, false),
+            wide_with_mark(text, 2, true),
+            wide_with_mark(text, 4, true),
+        };
+        for (const std::string& document : documents) {
+            std::u16string result;
+            EXPECT_EQ(message_of([&] { result = get_node_text(root_of(document)); }),
+                      "no exception")
+                << utility::utf16_to_utf8(declared) << " with mark of " << document.size();
+            EXPECT_EQ(result, u"日本");
+        }
+    }
+}
+
+TEST(GetRootNode, AZeroCharacterIsNotWellFormed) {
+    const std::string documents[] = {
+        std::string("<r>ok</r>\0<<<garbage", 20),
+        "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r>\n\n\x93\xFA" + std::string(1, '\0') +
+            "</r>",
+        wide_with_mark(u"<r>\n\n\u3042", 2, false) + std::string(2, '\0') + "<\0/\0r\0>\0",
+    };
+    for (const std::string& document : documents) {
+        xml_access_utility_impl source(document);
+        EXPECT_EQ(message_of([&] { get_root_node(source); }), root_failure);
+        const int line = document.find('\n') == std::string::npos ? 1 : 3;
+        EXPECT_EQ(source.diagnostic().rfind(u"At line " + utility::utf8_to_utf16(
+                                                std::to_string(line)) + u"\n", 0),
+                  0u)
+            << utility::utf16_to_utf8(source.diagnostic());
+    }
+    // Zero bytes of two neighbouring UTF-16 units ("A" then U+4E00) are no zero character.
+    EXPECT_EQ(get_node_text(root_of(wide_with_mark(u"<r>A一</r>", 2, false))), u"A一");
 }
 
 const char* const tree =

@@ -95,6 +95,25 @@ sub run_process {
         print 'before';
         die "boom from plug-in\n";
     }
+    die 'bad ' . chr(0xD800) . "\n" if $scenario eq 'raise_unencodable';
+    if ($scenario eq 'layer') {
+        binmode STDOUT, ':encoding(UTF-8)';
+        print "layer\n";
+        return ('candidate' => [{'hyoki' => 'きょう'}]);
+    }
+    if ($scenario eq 'own_stdout') {
+        # A buffered handle of its own on the same descriptor, selected for good.
+        open(our $own, '>&', \*STDOUT) or die;
+        select($own);
+        print "mine\n";
+        return ('candidate' => [{'hyoki' => 'x'}]);
+    }
+    return ('candidate' => [{'hyoki' => "a\x{FFFE}b\x{FFFF}c", 'comment_xhtml' => "d\x{FFFE}\te"}])
+        if $scenario eq 'xml_forbidden';
+    return ('candidate' => [{'hyoki' => 'a' . chr(0xD800) . 'b' . chr(0x110000) . 'c'}])
+        if $scenario eq 'not_characters';
+    return ('candidate' => [{'hyoki' => ['not', 'text']}, {'hyoki' => 'ok', 'comment' => {}}])
+        if $scenario eq 'unconvertible';
     print_request($request);
     return ('candidate' => [{'hyoki' => $request->{'composition_string'}}]);
 }

@@ -83,6 +83,10 @@ SCENARIOS = {
     "not_dictionary": lambda: [{"hyoki": "x"}],
     # bytes are not text: the candidate has no title.
     "bytes": lambda: {"candidate": [{"hyoki": "きょう".encode("utf-8")}]},
+    "xml_forbidden": lambda: {"candidate": [{"hyoki": "a\ufffeb\uffffc",
+                                             "comment_xhtml": "d\ufffe\te"}]},
+    "not_characters": lambda: {"candidate": [{"hyoki": "a\ud800b\udfffc"}]},
+    "unconvertible": lambda: {"candidate": [{"hyoki": b"abc"}, {"hyoki": "ok", "comment": b"x"}]},
 }
 
 
@@ -97,6 +101,17 @@ def vuro_plugin_run_process(request):
     if scenario == "raise":
         sys.stdout.write("before")
         raise RuntimeError("boom from plug-in")
+    if scenario == "raise_unencodable":
+        raise RuntimeError("bad \udc80")
+    if scenario == "layer":
+        sys.stdout.reconfigure(encoding="shift_jis")
+        sys.stdout.write("layer\n")
+        return {"candidate": [{"hyoki": "きょう"}]}
+    if scenario == "own_stdout":
+        # A buffered stream of its own on the same descriptor.
+        sys.stdout = open(1, "w", encoding="utf-8", closefd=False)
+        sys.stdout.write("mine\n")
+        return {"candidate": [{"hyoki": "x"}]}
     print_request(request)
     return {"candidate": [{"hyoki": request["composition_string"]}]}
 

@@ -84,6 +84,25 @@ module Vuro_plugin
     when 'raise'
       print 'before'
       raise 'boom from plug-in'
+    when 'raise_unencodable' then raise "bad \xED\xA0\x80"
+    when 'layer'
+      STDOUT.set_encoding(Encoding::Windows_31J)
+      print "layer\n"
+      { 'candidate' => [{ 'hyoki' => 'きょう' }] }
+    when 'own_stdout'
+      # A buffered stream of its own on a copy of the descriptor.
+      $stdout = STDOUT.dup
+      print "mine\n"
+      { 'candidate' => [{ 'hyoki' => 'x' }] }
+    when 'xml_forbidden'
+      { 'candidate' => [{ 'hyoki' => "a\uFFFEb\uFFFFc", 'comment_xhtml' => "d\uFFFE\te" }] }
+    when 'not_characters'
+      # Lone surrogates: Ruby holds them only in a UTF-16 string.
+      utf16 = ->(bytes) { bytes.dup.force_encoding(Encoding::UTF_16LE) }
+      { 'candidate' => [{ 'hyoki' => utf16.("a\0\0\xD8b\0\xFF\xDFc\0") }] }
+    when 'unconvertible'
+      utf7 = ->(text) { text.dup.force_encoding(Encoding::UTF_7) }
+      { 'candidate' => [{ 'hyoki' => utf7.('abc') }, { 'hyoki' => 'ok', 'comment' => utf7.('x') }] }
     else
       print_request(request)
       { 'candidate' => [{ 'hyoki' => request['composition_string'] }] }
