@@ -91,6 +91,7 @@ void idle_wait_cost() {
                 wall, cpu, 100.0 * cpu / wall);
 }
 
+#ifndef _WIN32  // (b) and (c) run sh, yes and /proc: Linux only
 void capture_throughput() {
     constexpr std::size_t size = 64u << 20;
     const auto file = std::filesystem::temp_directory_path() / "plugdebug-runner-bench.bin";
@@ -160,6 +161,8 @@ void endless_output_memory() {
                 before_mib, peak_mib - before_mib, limit_mib, peak_mib - before_mib - limit_mib,
                 peak_reset ? "" : " (peak not reset: includes earlier runs)");
 }
+
+#endif
 
 }  // namespace
 
