@@ -42,6 +42,7 @@ double process_cpu_seconds() {
 #endif
 }
 
+#ifndef _WIN32  // (b) and (c) run sh, yes and /proc: Linux only
 std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 double median(std::vector<double> values) {
@@ -66,6 +67,8 @@ double timed_run(const std::string& script, std::size_t expected_each) {
     }
     return wall;
 }
+
+#endif
 
 // A child that sleeps 2 s. Wine cannot start sleep: there the tests' stand-in child,
 // beside this program, sleeps instead.
