@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "xml_access_library/byte_layout.h"
-#include "xml_access_library/code_page_932_encoding.h"
+#include "xml_access_library/fallback_encodings.h"
 #include "xml_access_library/xml_access_utility_impl.h"
 #include "xml_access_library/xml_node.h"
 
@@ -38,6 +38,7 @@ void initialise_once() {
     std::call_once(flag, [] {
         xmlInitParser();
         register_shift_jis_aliases();
+        register_utf32_handlers();
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// A libxml2 input decoder for code page 932 (Shift_JIS as Windows writes it) over the
-// system's text codec, for builds of libxml2 that have no converter of their own.
+// libxml2 input decoders for the encodings a build of libxml2 without converters of its
+// own (the Windows build) lacks: code page 932 (Shift_JIS as Windows writes it) over the
+// system's text codec, and UTF-32.
 #include <libxml/encoding.h>
 
 namespace xml_access_library::detail {
@@ -16,5 +17,13 @@ int decode_code_page_932(unsigned char* out, int* outlen, const unsigned char* i
 // decode_code_page_932 (decoding only: documents are never written). Null when libxml2
 // refuses the registration.
 xmlCharEncodingHandlerPtr code_page_932_handler();
+
+// UTF-32 little- and big-endian: whole units that fit in `out`; a unit that is no
+// character (a surrogate, or above U+10FFFF) stops the decoding with -2.
+int decode_utf32le(unsigned char* out, int* outlen, const unsigned char* in, int* inlen);
+int decode_utf32be(unsigned char* out, int* outlen, const unsigned char* in, int* inlen);
+
+// Registers "UTF-32LE" and "UTF-32BE" over the decoders above where libxml2 has none.
+void register_utf32_handlers();
 
 }  // namespace xml_access_library::detail

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <string>
 
-#include "xml_access_library/code_page_932_encoding.h"
+#include "xml_access_library/fallback_encodings.h"
 #include "xml_access_library/xml_access_utility.h"
 
 namespace {
 
 using xml_access_library::detail::decode_code_page_932;
+using xml_access_library::detail::decode_utf32be;
+using xml_access_library::detail::decode_utf32le;
 
 struct decoded {
     int result;
@@ -16,11 +18,13 @@ struct decoded {
     std::string text;
 };
 
-decoded decode(const std::string& bytes, int room) {
+using decoder = int (*)(unsigned char*, int*, const unsigned char*, int*);
+
+decoded decode(const std::string& bytes, int room, decoder function = decode_code_page_932) {
     std::string out(static_cast<std::size_t>(room), '\0');
     int outlen = room;
     int inlen = static_cast<int>(bytes.size());
-    const int result = decode_code_page_932(reinterpret_cast<unsigned char*>(out.data()), &outlen,
+    const int result = function(reinterpret_cast<unsigned char*>(out.data()), &outlen,
                                             reinterpret_cast<const unsigned char*>(bytes.data()),
                                             &inlen);
     return {result, inlen, out.substr(0, static_cast<std::size_t>(std::max(outlen, 0)))};
@@ -46,6 +50,30 @@ TEST(CodePage932Decoder, DecodesWholeCharactersThatSurelyFit) {
         EXPECT_EQ(result.result, static_cast<int>(c.utf8.size())) << c.bytes;
         EXPECT_EQ(result.consumed, c.consumed) << c.bytes;
         EXPECT_EQ(result.text, c.utf8) << c.bytes;
+    }
+}
+
+TEST(Utf32Decoder, DecodesWholeUnitsAndRefusesWhatIsNoCharacter) {
+    const struct {
+        decoder function;
+        std::string bytes;
+        int room;
+        int result;
+        int consumed;
+        std::string utf8;
+    } cases[] = {
+        {decode_utf32le, std::string("\xE5\x65\0\0a\0\0\0", 8), 64, 4, 8, "\xE6\x97\xA5" "a"},
+        {decode_utf32be, std::string("\0\x01\xF6\x00", 4), 64, 4, 4, "\xF0\x9F\x98\x80"},
+        {decode_utf32le, std::string("a\0\0\0b\0\0", 7), 64, 1, 4, "a"},  // a unit cut short waits
+        {decode_utf32le, std::string("a\0\0\0\xE5\x65\0\0", 8), 3, 1, 4, "a"},  // no room for 日
+        {decode_utf32le, std::string("a\0\0\0\0\xD8\0\0", 8), 64, -2, 4, "a"},  // a surrogate
+        {decode_utf32be, std::string("\0\x11\0\0", 4), 64, -2, 0, ""},  // above U+10FFFF
+    };
+    for (const auto& c : cases) {
+        const decoded result = decode(c.bytes, c.room, c.function);
+        EXPECT_EQ(result.result, c.result) << c.utf8;
+        EXPECT_EQ(result.consumed, c.consumed) << c.utf8;
+        EXPECT_EQ(result.text, c.utf8);
     }
 }
 
