@@ -83,6 +83,14 @@ std::string vuro_plugin_instance_script::get_standard_error() const {
     return data_->standard_error;
 }
 
+bool vuro_plugin_instance_script::standard_output_cut() const {
+    return data_->standard_output_cut;
+}
+
+bool vuro_plugin_instance_script::standard_error_cut() const {
+    return data_->standard_error_cut;
+}
+
 bool vuro_plugin_instance_script::is_usable() const { return data_->usable; }
 
 std::u16string vuro_plugin_instance_script::get_message() const { return data_->message; }

@@ -45,6 +45,10 @@ public:
     // the earlier ones.
     std::string get_standard_output() const;
     std::string get_standard_error() const;
+    // Whether that run printed more than the capture limit, so that the output above ends
+    // where the capture was cut (capture_cut_notice() in run_script.h says so).
+    bool standard_output_cut() const;
+    bool standard_error_cut() const;
 
     bool is_usable() const override;
     std::u16string get_message() const override;

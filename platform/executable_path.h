@@ -1,10 +1,10 @@
 #pragma once
-// The full path of the running program's executable file.
+// Where the running program lies on disk.
 #include <string>
 
 namespace platform {
 
-// UTF-16, the native form (backslashes on Windows); empty when it cannot be determined.
+// The full path of the running executable, never cut; empty when the system cannot tell.
 std::u16string executable_path();
 
 }  // namespace platform

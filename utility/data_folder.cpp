@@ -72,4 +72,10 @@ std::u16string create_plugin_preference_path(const std::u16string& plugin_name) 
     return folder;
 }
 
+std::u16string product_data_folder() {
+    VuroFilePath product;
+    if (!get_product_data_folder(product, ansi_to_utf16(product_sub_folder))) return {};
+    return product.path() + u"/";
+}
+
 }  // namespace utility

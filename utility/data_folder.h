@@ -19,4 +19,9 @@ std::u16string get_vuro_direct_data_folder();
 // and "... call error2" when the plug-in's folder cannot (or may not) be.
 std::u16string create_plugin_preference_path(const std::u16string& plugin_name);
 
+// The product folder that must exist for get_vuro_direct_data_folder(),
+// <application data>/Halvane/Vuro/ (the input method's installer creates it); empty when
+// no application-data folder can be found.
+std::u16string product_data_folder();
+
 }  // namespace utility

@@ -1,0 +1,153 @@
+#include "app/cli/cli_command.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/cli_view.h"
+#include "app/debugger_controller.h"
+#include "app/debugger_texts.h"
+#include "app/product_info.h"
+#include "app/request_fill.h"
+#include "engine/vuro_plugin_instance_script.h"
+#include "utility/direct_settings.h"
+#include "utility/text_conversion.h"
+
+namespace vuro_plugin::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char program[] = "plugdebug-cli: ";
+
+bool is_file(const fs::path& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+// A bare name is looked for in the plug-in folder first; anything else is a path.
+std::optional<plugin_entry> resolve_plugin(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    fs::path path(name);
+    if (name.find('/') == std::string::npos) {
+        const fs::path in_folder = fs::path(utility::utf16_to_utf8(find_plugin_folder())) / name;
+        if (is_file(in_folder)) path = in_folder;
+    }
+    if (!is_file(path)) return std::nullopt;
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    if (error) return std::nullopt;
+    return plugin_entry{utility::utf8_to_utf16(absolute.parent_path().string() + "/"),
+                        utility::utf8_to_utf16(absolute.filename().string())};
+}
+
+int list_plugins(std::ostream& out, std::ostream& err) {
+    cli_view view({}, out, err);
+    debugger_controller controller(view, find_plugin_folder());
+    controller.OnRefresh();
+    for (const std::u16string& item : view.plugin_items())
+        out << utility::utf16_to_utf8(item) << '\n';
+    return exit_ran;
+}
+
+// The outputs of a call the plug-in answered after the run, as the run's are printed.
+void print_outputs(const vuro_plugin_instance_script& instance, std::ostream& out,
+                   std::ostream& err) {
+    const std::string output = instance.get_standard_output();
+    const std::string error = instance.get_standard_error();
+    if (!output.empty()) out << output << '\n';
+    if (!error.empty()) err << error << '\n';
+}
+
+int after_run(const cli_options& options, const std::u16string& text, const run_result& result,
+              std::ostream& out, std::ostream& err) {
+    auto& instance = dynamic_cast<vuro_plugin_instance_script&>(*result.instance);
+    if (options.viewer_xml) out << instance.get_plugin_receive_data(result.message, 0, 0).xml;
+    if (options.callback_candidate) {
+        if (!instance.has_callback()) {
+            err << program << "the plug-in declares no callback; run_callback was not called\n";
+        } else {
+            callback_request request{};
+            fill_callback_request(request, utility::utf8_to_utf16(*options.callback_candidate),
+                                  text, utility::direct_settings());
+            instance.run_callback(result.message, request, nullptr);
+            print_outputs(instance, out, err);
+        }
+    }
+    if (options.preference) {
+        if (!instance.has_preference()) {
+            err << program << "the plug-in declares no preference; run_preference was not called\n";
+        } else {
+            const bool answered = instance.run_preference(0, 0);
+            print_outputs(instance, out, err);
+            if (!answered) {
+                err << program << "run_preference failed\n";
+                return exit_failure;
+            }
+        }
+    }
+    return exit_ran;
+}
+
+int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err) {
+    const std::optional<plugin_entry> plugin = resolve_plugin(options.plugin);
+    if (!plugin) {
+        err << program << "no such plug-in file: " << options.plugin << '\n';
+        return exit_usage;
+    }
+    const std::u16string text = utility::utf8_to_utf16(options.text);
+    if (options.callback_candidate &&
+        utility::utf8_to_utf16(*options.callback_candidate).size() > lookup_text_capacity) {
+        err << program << "CANDIDATE holds at most " << lookup_text_capacity << " UTF-16 units\n";
+        return exit_usage;
+    }
+    cli_view view(text, out, err);
+    debugger_controller controller(view, find_plugin_folder());
+    controller.show_plugins({*plugin});
+    const run_result result = controller.OnRun(true);
+    switch (result.result) {
+        case run_result::outcome::not_started:
+            return exit_usage;
+        case run_result::outcome::no_language:
+            err << program << "no language accepted " << options.plugin
+                << " (is its interpreter on the PATH? does its syntax check pass?)\n";
+            return exit_no_language;
+        case run_result::outcome::failed:
+            err << program << result.error << '\n';
+            return exit_failure;
+        case run_result::outcome::completed:
+            break;
+    }
+    return after_run(options, text, result, out, err);
+}
+
+}  // namespace
+
+int run_command_line(const std::vector<std::string>& arguments, std::ostream& out,
+                     std::ostream& err) {
+    try {
+        const parse_result parsed = parse_command_line(arguments);
+        if (!parsed.error.empty()) {
+            err << program << parsed.error << "\nTry 'plugdebug-cli --help'.\n";
+            return exit_usage;
+        }
+        const cli_options& options = parsed.options;
+        if (options.help) {
+            out << usage_text();
+            return exit_ran;
+        }
+        if (options.version) {
+            out << "plugdebug-cli " << product::version << '\n' << product::description << '\n';
+            return exit_ran;
+        }
+        return options.list ? list_plugins(out, err) : run_plugin(options, out, err);
+    } catch (const std::exception& error) {
+        err << terminal_text(texts::unexpected_error) << '\n' << program << error.what() << '\n';
+    } catch (...) {
+        err << terminal_text(texts::unexpected_error) << '\n';
+    }
+    return exit_failure;
+}
+
+}  // namespace vuro_plugin::cli

@@ -1,0 +1,20 @@
+#pragma once
+// plugdebug-cli: the Run command of the debugger for a terminal and for test scripts.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vuro_plugin::cli {
+
+enum exit_code : int {
+    exit_ran = 0,          // the run happened (whatever the plug-in answered)
+    exit_no_language = 1,  // no language accepted the script
+    exit_usage = 2,        // bad usage or input
+    exit_failure = 3,      // an unexpected error
+};
+
+// Runs the command line (without the program name); never throws.
+int run_command_line(const std::vector<std::string>& arguments, std::ostream& out,
+                     std::ostream& err);
+
+}  // namespace vuro_plugin::cli

@@ -1,0 +1,32 @@
+#pragma once
+// The command line of plugdebug-cli.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vuro_plugin::cli {
+
+struct cli_options {
+    bool help = false;
+    bool version = false;
+    bool list = false;
+    bool viewer_xml = false;
+    bool preference = false;
+    std::optional<std::string> callback_candidate;
+    std::string plugin;  // a name in the plug-in folder or a path
+    std::string text;    // the text to look up, UTF-8
+};
+
+struct parse_result {
+    cli_options options;
+    std::string error;  // empty when the command line is usable
+};
+
+// Options may stand anywhere before "--"; everything after it is an operand. Apart from
+// --help, --version and --list, exactly two operands are required: PLUGIN and TEXT.
+parse_result parse_command_line(const std::vector<std::string>& arguments);
+
+// The --help text.
+std::string usage_text();
+
+}  // namespace vuro_plugin::cli

@@ -1,0 +1,12 @@
+#pragma once
+// The debugger program: it shows its one dialog modally and ends when the dialog closes.
+#include <QApplication>
+
+class Cvuro_direct_script_plugin_testApp : public QApplication {
+public:
+    Cvuro_direct_script_plugin_testApp(int& argc, char** argv);
+
+    // Shows the dialog and returns once it has been closed; there is no event loop
+    // outside the dialog's own.
+    bool InitInstance();
+};

@@ -1,0 +1,251 @@
+#include "app/dialog/vuro_direct_script_plugin_test_dlg.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtMath>
+#include <chrono>
+
+#include "app/debugger_controller.h"
+#include "app/debugger_texts.h"
+#include "app/dialog/dialog_view.h"
+#include "app/plugin_discovery.h"
+#include "platform/child_termination.h"
+
+using namespace vuro_plugin;
+
+// The icons live in a static library, whose resources the linker would otherwise drop.
+// (Outside any namespace, as the resource's initialiser is a global function.)
+static void load_resources() { Q_INIT_RESOURCE(plugdebug); }
+
+namespace {
+
+QString to_qt(const char16_t* text) { return QString::fromUtf16(text); }
+
+// Where the template's font is not installed, the Japanese captions are measured with an
+// installed Japanese font: a Latin fallback has metrics that cut them off.
+QFont template_font() {
+    if (!QFontDatabase::hasFamily(dialog_font_family)) {
+        QFont::insertSubstitutions(dialog_font_family,
+                                   {"Noto Sans CJK JP", "Noto Sans JP", "Source Han Sans JP",
+                                    "IPAPGothic", "IPAGothic", "VL PGothic", "TakaoPGothic"});
+    }
+    return QFont(dialog_font_family, dialog_font_points);
+}
+
+// The height is the font's ascent plus descent rounded up, so that a line of text fits
+// the 8 units the template gives a one-line label.
+dialog_base_units measure_base_units(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return base_units_from_letters(
+        metrics.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+        qCeil(QFontMetricsF(font).height()));
+}
+
+QRect to_qt(const dialog_rect& rect, dialog_base_units base) {
+    const dialog_rect pixels = to_pixels(rect, base);
+    return QRect(pixels.x, pixels.y, pixels.width, pixels.height);
+}
+
+// Tab stops every 32 horizontal dialog units, as in the window system's edit boxes.
+QPlainTextEdit* make_output_box(QWidget* parent, dialog_base_units base) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setTabStopDistance(horizontal_pixels(32, base));
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    box->setFocusPolicy(Qt::StrongFocus);
+    return box;
+}
+
+}  // namespace
+
+Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg()
+    : Cvuro_direct_script_plugin_testDlg(find_plugin_folder(), controller_options{}) {}
+
+Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
+    const std::u16string& plugin_folder, const controller_options& options)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+    load_resources();
+    m_hIcon.addFile(QStringLiteral(":/plugdebug/icon-16.png"), QSize(16, 16));
+    m_hIcon.addFile(QStringLiteral(":/plugdebug/icon-32.png"), QSize(32, 32));
+    setFont(template_font());
+    base_units_ = measure_base_units(font());
+    setWindowTitle(to_qt(texts::dialog_title));
+    setFixedSize(horizontal_pixels(dialog_width_units, base_units_),
+                 vertical_pixels(dialog_height_units, base_units_));
+    create_controls();
+
+    view_ = std::make_unique<dialog_view>(dialog_widgets{
+        this, m_lookup, m_output, m_error, m_refresh, m_run, m_progress, m_plugins});
+    controller_ = std::make_unique<debugger_controller>(*view_, plugin_folder, options);
+    connect(m_refresh, &QPushButton::clicked, this, &Cvuro_direct_script_plugin_testDlg::OnRefresh);
+    connect(m_run, &QPushButton::clicked, this, &Cvuro_direct_script_plugin_testDlg::OnRun);
+    OnInitDialog();
+}
+
+Cvuro_direct_script_plugin_testDlg::~Cvuro_direct_script_plugin_testDlg() { stop_run(); }
+
+void Cvuro_direct_script_plugin_testDlg::create_controls() {
+    QWidget* pending_buddy = nullptr;
+    for (const template_control& control : dialog_template()) {
+        QWidget* widget = create_control(control, pending_buddy);
+        if (auto* label = qobject_cast<QLabel*>(pending_buddy); label && widget != label) {
+            label->setBuddy(widget);
+            pending_buddy = nullptr;
+        }
+    }
+}
+
+// Creates one control at its template position. A label waits in `buddy_for` for the
+// control that follows it, which its mnemonic then focuses.
+QWidget* Cvuro_direct_script_plugin_testDlg::create_control(const template_control& control,
+                                                           QWidget*& buddy_for) {
+    const QString caption = to_qt(control.caption);
+    const QRect rect = to_qt(control.rect, base_units_);
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case control_kind::label:
+            widget = buddy_for = new QLabel(caption, this);
+            break;
+        case control_kind::hint:
+            widget = m_hint = new QLabel(caption, this);
+            m_hint->setWordWrap(true);
+            m_hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            break;
+        case control_kind::group_box:
+            widget = new QGroupBox(caption, this);
+            break;
+        case control_kind::combo_box: {
+            widget = m_plugins = new QComboBox(this);
+            const int closed = m_plugins->sizeHint().height();
+            const int item = QFontMetrics(font()).height();
+            m_plugins->setMaxVisibleItems(std::max(1, (rect.height() - closed) / item));
+            widget->setGeometry(rect.x(), rect.y(), rect.width(), closed);
+            return widget;
+        }
+        case control_kind::push_button:
+        case control_kind::default_button:
+            widget = new QPushButton(caption, this);
+            if (control.kind == control_kind::default_button) {
+                m_run = static_cast<QPushButton*>(widget);
+                m_run->setDefault(true);
+            } else {
+                m_refresh = static_cast<QPushButton*>(widget);
+            }
+            break;
+        case control_kind::line_edit:
+            widget = m_lookup = new QLineEdit(this);
+            m_lookup->setMaxLength(static_cast<int>(lookup_text_capacity));
+            break;
+        case control_kind::progress_bar:
+            widget = m_progress = new QProgressBar(this);
+            m_progress->setRange(0, 100);
+            m_progress->setValue(0);
+            m_progress->setTextVisible(false);
+            break;
+        case control_kind::output_box:
+            widget = make_output_box(this, base_units_);
+            (control.id == id_standard_output ? m_output : m_error) =
+                static_cast<QPlainTextEdit*>(widget);
+            break;
+    }
+    widget->setGeometry(rect);
+    return widget;
+}
+
+QWidget* Cvuro_direct_script_plugin_testDlg::control(control_id id) const {
+    switch (id) {
+        case id_standard_output: return m_output;
+        case id_standard_error: return m_error;
+        case id_run: return m_run;
+        case id_plugin_list: return m_plugins;
+        case id_refresh: return m_refresh;
+        case id_progress: return m_progress;
+        case id_lookup_text: return m_lookup;
+        case id_hint: return m_hint;
+        default: return nullptr;
+    }
+}
+
+void Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
+    setWindowIcon(m_hIcon);
+    m_hint->setText(to_qt(texts::folder_hint));
+    OnRefresh();
+    m_plugins->setFocus();
+}
+
+void Cvuro_direct_script_plugin_testDlg::OnRefresh() {
+    if (!run_in_progress()) controller_->OnRefresh();
+}
+
+// The run blocks on child processes for up to two minutes, so it goes to a worker
+// thread while this one keeps the window painting; the controller still sets every
+// state, through the view.
+void Cvuro_direct_script_plugin_testDlg::OnRun() {
+    if (run_in_progress()) return;
+    view_->prepare_worker_run();
+    run_ = std::async(std::launch::async, [this] {
+        controller_->OnRun();
+        QMetaObject::invokeMethod(this, [this] { finish_run(); }, Qt::QueuedConnection);
+    });
+}
+
+bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const { return run_.valid(); }
+
+void Cvuro_direct_script_plugin_testDlg::finish_run() {
+    if (!run_.valid()) return;
+    run_.get();
+}
+
+// Kills the run's child processes until the worker has ended: a child started just after
+// one round of killing is caught by the next. The engine deletes its bridge file on the
+// way out.
+void Cvuro_direct_script_plugin_testDlg::stop_run() {
+    if (!run_.valid()) return;
+    view_->drop_worker_messages();
+    do {
+        platform::kill_child_processes();
+    } while (run_.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready);
+    run_.get();
+}
+
+void Cvuro_direct_script_plugin_testDlg::done(int result) {
+    stop_run();
+    QDialog::done(result);
+}
+
+// F1 shows no help.
+void Cvuro_direct_script_plugin_testDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The dialog has no context menu (the edit boxes keep their own).
+void Cvuro_direct_script_plugin_testDlg::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+}
+
+bool Cvuro_direct_script_plugin_testDlg::event(QEvent* event) {
+    if (event->type() == QEvent::WhatsThis || event->type() == QEvent::EnterWhatsThisMode) {
+        event->accept();
+        return true;
+    }
+    return QDialog::event(event);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The debugger's one dialog: the plug-in list, the text to look up, the Run command and
+// the plug-in's standard output and standard error.
+#include <QDialog>
+#include <QIcon>
+#include <future>
+#include <memory>
+#include <string>
+
+#include "app/dialog_template.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace vuro_plugin {
+class debugger_controller;
+class dialog_view;
+struct controller_options;
+}  // namespace vuro_plugin
+
+class Cvuro_direct_script_plugin_testDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // Builds the window from the dialog template and lists the scripts of
+    // `plugin_folder` (ending with "/"), showing the message for an empty list.
+    explicit Cvuro_direct_script_plugin_testDlg(const std::u16string& plugin_folder,
+                                               const vuro_plugin::controller_options& options);
+    Cvuro_direct_script_plugin_testDlg();  // the folder "plugin" beside the program
+    ~Cvuro_direct_script_plugin_testDlg() override;
+
+    bool run_in_progress() const;
+    // The font's dialog base units, which every position and size is converted with.
+    vuro_plugin::dialog_base_units base_units() const { return base_units_; }
+    // The widget of a control of the template, by its identifier.
+    QWidget* control(vuro_plugin::control_id id) const;
+
+    // Ends the dialog; a run still going is stopped first (its child process killed, its
+    // bridge file deleted).
+    void done(int result) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+
+private slots:
+    void OnRefresh();
+    void OnRun();
+
+private:
+    void create_controls();
+    QWidget* create_control(const vuro_plugin::template_control& control, QWidget*& buddy_for);
+    void OnInitDialog();
+    void finish_run();
+    void stop_run();
+
+    QIcon m_hIcon;
+    QPlainTextEdit* m_output = nullptr;
+    QPlainTextEdit* m_error = nullptr;
+    QLineEdit* m_lookup = nullptr;
+    QPushButton* m_run = nullptr;
+    QPushButton* m_refresh = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QComboBox* m_plugins = nullptr;
+    QLabel* m_hint = nullptr;
+
+    vuro_plugin::dialog_base_units base_units_{};
+    std::unique_ptr<vuro_plugin::dialog_view> view_;
+    std::unique_ptr<vuro_plugin::debugger_controller> controller_;
+    std::future<void> run_;
+};

@@ -1,0 +1,48 @@
+#include "app/plugin_discovery.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/executable_path.h"
+#include "utility/text_conversion.h"
+
+namespace vuro_plugin {
+
+const std::vector<std::string>& plugin_extensions() {
+    static const std::vector<std::string> extensions{".rb", ".pl", ".py"};
+    return extensions;
+}
+
+bool has_plugin_extension(const std::u16string& file_name, const std::string& extension) {
+    if (file_name.size() <= extension.size()) return false;
+    const std::u16string tail = file_name.substr(file_name.size() - extension.size());
+    return utility::to_upper(utility::utf16_to_ansi(tail)) == utility::to_upper(extension);
+}
+
+std::u16string find_plugin_folder() {
+    const std::u16string executable = platform::executable_path();
+    const std::size_t slash = executable.rfind(u'/');
+    const std::u16string folder =
+        slash == std::u16string::npos ? executable : executable.substr(0, slash + 1);
+    return folder + u"plugin/";
+}
+
+std::vector<plugin_entry> scan_plugin_folder(const std::u16string& folder) {
+    std::vector<plugin_entry> entries;
+    std::error_code error;
+    std::filesystem::directory_iterator it(utility::utf16_to_utf8(folder), error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::error_code ignored;
+        if (it->is_directory(ignored)) continue;
+        const std::u16string name = utility::utf8_to_utf16(it->path().filename().string());
+        for (const std::string& extension : plugin_extensions()) {
+            if (has_plugin_extension(name, extension)) {
+                entries.push_back({folder, name});
+                break;
+            }
+        }
+    }
+    return entries;
+}
+
+}  // namespace vuro_plugin

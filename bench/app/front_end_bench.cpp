@@ -1,0 +1,192 @@
+// The front end's own cost, each against a baseline measured in the same run:
+// (1) a Run of the sample Ruby plug-in through the controller (language trial, settings,
+//     request, both outputs into the boxes) against the same engine calls made directly;
+// (2) showing a plug-in's large output in the dialog's box (line-end normalising and the
+//     box update on the window's thread) against Qt's text box given the text as is.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <boost/make_shared.hpp>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/debugger_controller.h"
+#include "app/dialog/dialog_view.h"
+#include "engine/script_language.h"
+#include "engine/vuro_plugin_instance_script.h"
+
+namespace {
+
+using namespace vuro_plugin;
+using clock_type = std::chrono::steady_clock;
+
+template <typename Action>
+double median_ms(int rounds, Action action) {
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = clock_type::now();
+        action();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void fail(const char* what) {
+    std::fprintf(stderr, "front_end_bench: %s\n", what);
+    std::exit(1);
+}
+
+// A view that keeps the boxes and ignores the rest, so only the controller is measured.
+class silent_view : public debugger_view {
+public:
+    std::u16string boxes[2];
+    std::u16string lookup_text() const override { return u"きょう"; }
+    std::u16string output_text(output_box box) const override { return boxes[int(box)]; }
+    void set_output_text(output_box box, std::u16string text) override {
+        boxes[int(box)] = std::move(text);
+    }
+    void enable_refresh(bool) override {}
+    void enable_run(bool) override {}
+    void set_progress(int) override {}
+    void clear_plugin_items() override {}
+    void add_plugin_item(const std::u16string&) override {}
+    void select_plugin_item(int) override {}
+    int selected_plugin_item() const override { return 0; }
+    int plugin_item_width(const std::u16string&) const override { return 0; }
+    int drop_down_frame_width() const override { return 0; }
+    int drop_down_width() const override { return 0; }
+    void set_drop_down_width(int) override {}
+    void repaint() override {}
+    void show_message(const std::u16string&) override { fail("unexpected message"); }
+};
+
+// The engine calls of one Run, made directly.
+void run_directly(const std::u16string& folder) {
+    const script_language& ruby = script_languages()[1];
+    auto instance = boost::make_shared<vuro_plugin_instance_script>(
+        folder, u"today.rb", ruby.interpreter, ruby.extension, ruby.display_name,
+        ruby.stored_bridge);
+    if (!instance->check_syntax()) fail("syntax check failed");
+    instance->prepare_processing();
+    const message_handle message = instance->create_plugin_message(0, 0);
+    vuro_plugin_message_quit_flag quit_flag;
+    processing_request request{};
+    fill_host_constants(request);
+    assign_request_text(request.composition_text, request.composition_length, u"きょう");
+    instance->run_processing(message, request, quit_flag);
+    if (instance->get_plugin_receive_data(message, 0, 0).status != 0) fail("no candidates");
+}
+
+// Rounds alternate between the two ways, so that a change of machine load falls on both.
+void bench_run(const std::u16string& folder, const char* interpreter, int rounds) {
+    silent_view view;
+    debugger_controller controller(view, folder);
+    controller.OnRefresh();
+    std::vector<double> direct, through_controller, extra;
+    for (int round = 0; round < rounds; ++round) {
+        direct.push_back(median_ms(1, [&] { run_directly(folder); }));
+        through_controller.push_back(median_ms(1, [&] {
+            if (controller.OnRun().result != run_result::outcome::completed) fail("run failed");
+        }));
+        extra.push_back(through_controller.back() - direct.back());
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf(
+        "Run of today.rb, %-18s direct %7.1f ms   controller %7.1f ms   ratio %.3f   "
+        "extra per run %+6.2f ms\n",
+        interpreter, median(direct), median(through_controller),
+        median(through_controller) / median(direct), median(extra));
+}
+
+// A stand-in "ruby" that answers at once with what the bridge would print, so that the
+// front end's own cost is not lost in the interpreter's start-up.
+std::string make_instant_ruby(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n";
+    for (int i = 0; i < 5; ++i)
+        xml += "\t<item type=\"script_candidate\">\n\t\t<title>2024年1月" + std::to_string(i) +
+               "日</title>\n\t\t<info>日付</info>\n\t</item>\n";
+    xml += "</itemlist>\n";
+    std::FILE* script = std::fopen((folder / "ruby").c_str(), "w");
+    std::fprintf(script,
+                 "#!/bin/sh\nif [ \"$3\" = syntax_check ]; then printf 'syntax ok'; "
+                 "else printf '%%s' '%s'; fi\n",
+                 xml.c_str());
+    std::fclose(script);
+    std::filesystem::permissions(folder / "ruby", std::filesystem::perms::owner_all);
+    return folder.string();
+}
+
+void bench_large_output() {
+    QWidget window;
+    auto* output = new QPlainTextEdit(&window);
+    auto* error = new QPlainTextEdit(&window);
+    output->setGeometry(0, 0, 350, 120);
+    dialog_view view({&window, new QLineEdit(&window), output, error, new QPushButton(&window),
+                      new QPushButton(&window), new QProgressBar(&window), new QComboBox(&window)});
+    QPlainTextEdit plain;
+    plain.setGeometry(0, 0, 350, 120);
+    window.show();
+    plain.show();
+    for (const std::size_t lines : {10000u, 100000u}) {
+        std::u16string text;
+        for (std::size_t line = 0; line < lines; ++line)
+            text += u"\t\t<title>候補 " + std::u16string(40, u'x') + u"</title>\n";
+        text += u"\r\n";
+        const QString qt_text = QString::fromStdU16String(text);
+        const double qt_only = median_ms(5, [&] {
+            plain.setPlainText(qt_text);
+            plain.repaint();
+            plain.setPlainText(QString());
+        });
+        const double dialog = median_ms(5, [&] {
+            view.set_output_text(output_box::standard_output, text);
+            output->repaint();
+            view.set_output_text(output_box::standard_output, u"");
+        });
+        std::printf(
+            "Box with %6zu lines (%5.1f MiB)   Qt alone %8.1f ms   dialog %8.1f ms   "
+            "ratio %.3f\n",
+            lines, text.size() * 2 / 1048576.0, qt_only, dialog, dialog / qt_only);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const auto scratch = std::filesystem::temp_directory_path() / "plugdebug-front-end-bench";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch / "data" / "Halvane" / "Vuro");
+    std::filesystem::create_directories(scratch / "plugin");
+    for (const char* file : {"today.rb", "today.xml"})
+        std::filesystem::copy_file(std::filesystem::path(PLUGDEBUG_SAMPLES) / file,
+                                   scratch / "plugin" / file);
+    setenv("XDG_DATA_HOME", (scratch / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
+    unsetenv("APPDATA");
+    const std::string folder = (scratch / "plugin").string() + "/";
+    const std::u16string plugins(folder.begin(), folder.end());
+    bench_run(plugins, "ruby", 21);
+    const std::string path = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (make_instant_ruby(scratch / "bin") + ":" + path).c_str(), 1);
+    bench_run(plugins, "instant interpreter", 101);
+    setenv("PATH", path.c_str(), 1);
+    bench_large_output();
+    std::filesystem::remove_all(scratch);
+    return 0;
+}

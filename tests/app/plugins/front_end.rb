@@ -1,0 +1,31 @@
+# Test plug-in for the front end: the composition string picks the answer.
+module Vuro_plugin
+  def run_process(request)
+    case request['composition_string']
+    when 'two'
+      { 'candidate' => [{ 'hyoki' => '一' }, { 'hyoki' => '二' }] }
+    when 'zero'
+      print "ab\0cd"
+      { 'candidate' => [] }
+    when 'proxy'
+      STDERR.print "#{request['proxy_name'].length}|#{request['proxy_port']}"
+      { 'candidate' => [] }
+    when 'slow'
+      sleep 30
+    when 'flood'
+      STDERR.write('e' * (65 << 20))
+      { 'candidate' => [] }
+    else
+      { 'candidate' => [{ 'hyoki' => request['composition_string'] }] }
+    end
+  end
+
+  def run_preference(request)
+    print "preference #{request['path']}"
+  end
+
+  def run_callback(request)
+    print "committed #{request['candidate_string']} for #{request['composition_string']}"
+    STDERR.print 'callback note'
+  end
+end
