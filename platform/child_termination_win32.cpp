@@ -27,19 +27,35 @@ std::multimap<DWORD, DWORD> children_by_parent() {
 
 }  // namespace
 
+ULONGLONG creation_time(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 // Windows has no process groups: the children of this process and everything below them
-// are ended, found through the parent each process records. The code that started a
-// child still waits for it and sees it ended with exit code 1.
+// are ended, found through the parent each process records. A process older than the
+// parent it names is not its child (it outlived an earlier process of that number). The
+// code that started a child still waits for it and sees it ended with exit code 1.
 void kill_child_processes() {
     const auto children = children_by_parent();
-    std::vector<DWORD> pending{::GetCurrentProcessId()};
+    struct ancestor {
+        DWORD id;
+        ULONGLONG created;
+    };
+    std::vector<ancestor> pending{{::GetCurrentProcessId(), creation_time(::GetCurrentProcess())}};
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        const auto range = children.equal_range(pending[i]);
+        const ancestor parent = pending[i];
+        const auto range = children.equal_range(parent.id);
         for (auto it = range.first; it != range.second; ++it) {
-            pending.push_back(it->second);
-            const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, it->second);
+            const HANDLE process = ::OpenProcess(
+                PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, it->second);
             if (process == nullptr) continue;
-            ::TerminateProcess(process, forced_exit_code);
+            const ULONGLONG created = creation_time(process);
+            if (created >= parent.created) {
+                pending.push_back({it->second, created});
+                ::TerminateProcess(process, forced_exit_code);
+            }
             ::CloseHandle(process);
         }
     }
