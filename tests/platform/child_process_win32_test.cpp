@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "platform/child_termination.h"
 #include "platform/executable_path.h"
 #include "platform/text_codec.h"
 #include "tests/support/scratch.h"
@@ -209,6 +210,22 @@ TEST_F(child_process_win32_test, kill_group_ends_child_and_grandchildren) {
     EXPECT_TRUE(process_running(grandchild));
     child.kill_group();
     EXPECT_FALSE(child.running());
+    EXPECT_EQ(child.exit_code(), 1);
+    for (int i = 0; i < 100 && process_running(grandchild); ++i) ::Sleep(10);
+    EXPECT_FALSE(process_running(grandchild));
+}
+
+TEST_F(child_process_win32_test, killing_the_children_from_outside_ends_the_whole_tree) {
+    child_process child;
+    ASSERT_EQ(child.start({stand_in(), "grandchild", "30000", "sleep", "30000"}, {}),
+              child_process::start_result::started);
+    const auto start = clock_type::now();
+    while (out_.empty() && seconds_since(start) < 10.0) child.wait(out_, err_, 100);
+    ASSERT_FALSE(out_.empty());
+    const DWORD grandchild = std::stoul(out_);
+    platform::kill_child_processes();
+    while (child.wait(out_, err_, 5000) == child_process::wait_result::running) {
+    }
     EXPECT_EQ(child.exit_code(), 1);
     for (int i = 0; i < 100 && process_running(grandchild); ++i) ::Sleep(10);
     EXPECT_FALSE(process_running(grandchild));
