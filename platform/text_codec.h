@@ -10,8 +10,11 @@ namespace platform {
 enum class code_page {
     utf8,
     // The codeset of the user's locale (LC_ALL, LC_CTYPE, LANG); a C or POSIX locale
-    // counts as UTF-8, and so does a codeset that cannot be opened.
+    // counts as UTF-8, and so does a codeset that cannot be opened. On Windows the
+    // system's ANSI code page.
     ansi,
+    // Shift_JIS as Windows reads it (code page 932), whatever the locale.
+    shift_jis,
 };
 
 // Each returns false only when the converter itself cannot be used; the output is
@@ -19,7 +22,8 @@ enum class code_page {
 bool bytes_to_utf16(code_page page, std::string_view bytes, std::u16string& out);
 bool utf16_to_bytes(code_page page, std::u16string_view text, std::string& out);
 
-// The ICU name of the codeset that code_page::ansi stands for at this moment.
+// The name of the codeset that code_page::ansi stands for at this moment ("UTF-8", or
+// an ICU converter name such as "eucJP"; "windows-<number>" on Windows).
 std::string ansi_codeset_name();
 
 // Simple (one code unit to one code unit) upper-case mapping.

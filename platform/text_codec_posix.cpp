@@ -129,13 +129,22 @@ std::string ansi_codeset_name() {
     return counts_as_utf8(codeset) ? "UTF-8" : codeset;
 }
 
+namespace {
+
+// The codeset behind a page other than UTF-8.
+std::string legacy_codeset(code_page page) {
+    return page == code_page::shift_jis ? "windows-932" : ansi_codeset_name();
+}
+
+}  // namespace
+
 bool bytes_to_utf16(code_page page, std::string_view bytes, std::u16string& out) {
     out.clear();
     bool ok = false;
     if (page == code_page::utf8) {
         ok = utf8_to_utf16(bytes, out);
     } else {
-        const std::string codeset = ansi_codeset_name();
+        const std::string codeset = legacy_codeset(page);
         ok = codeset == "UTF-8" ? utf8_to_utf16(bytes, out) : legacy_to_utf16(codeset, bytes, out);
     }
     if (!ok) out.clear();
@@ -148,7 +157,7 @@ bool utf16_to_bytes(code_page page, std::u16string_view text, std::string& out) 
     if (page == code_page::utf8) {
         ok = utf16_to_utf8(text, out);
     } else {
-        const std::string codeset = ansi_codeset_name();
+        const std::string codeset = legacy_codeset(page);
         ok = codeset == "UTF-8" ? utf16_to_utf8(text, out) : utf16_to_legacy(codeset, text, out);
     }
     if (!ok) out.clear();

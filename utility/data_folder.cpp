@@ -16,7 +16,7 @@ constexpr char16_t legacy_sub_folder[] = u"VURORIRECT/";
 constexpr char16_t preference_sub_folder[] = u"PLUGIN/";
 
 std::filesystem::path native(const std::u16string& path) {
-    return std::filesystem::path(utf16_to_utf8(path));
+    return std::filesystem::u8path(utf16_to_utf8(path));
 }
 
 bool is_folder(const std::u16string& path) {

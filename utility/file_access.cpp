@@ -5,7 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "utility/text_conversion.h"
+#include "platform/native_file.h"
 
 namespace utility {
 namespace {
@@ -15,15 +15,8 @@ struct file_closer {
 };
 using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
-// Paths are UTF-8 byte strings on POSIX; a path the converter rejects cannot be opened.
 file_ptr open(const std::u16string& path, const char* mode) {
-    std::string native;
-    try {
-        native = utf16_to_utf8(path);
-    } catch (const std::runtime_error&) {
-        return nullptr;
-    }
-    return file_ptr(std::fopen(native.c_str(), mode));
+    return file_ptr(platform::open_file(path, mode));
 }
 
 }  // namespace

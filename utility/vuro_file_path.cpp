@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/known_folders.h"
+#include "platform/path_convention.h"
 #include "platform/registry_hive.h"
 #include "platform/registry_store.h"
 
@@ -42,10 +43,15 @@ bool starts_with_no_case(const std::u16string& text, const std::u16string& prefi
 }
 
 // Inside the folder: the folder itself or below it, not a sibling that shares its prefix.
+bool is_separator(char16_t unit) {
+    return unit == u'/' || (unit == u'\\' && platform::backslash_separates_folders());
+}
+
 bool is_inside(const std::u16string& path, std::u16string folder) {
-    while (folder.size() > 1 && folder.back() == u'/') folder.pop_back();
+    while (folder.size() > 1 && is_separator(folder.back())) folder.pop_back();
     return starts_with_no_case(path, folder) &&
-           (path.size() == folder.size() || path[folder.size()] == u'/' || folder == u"/");
+           (path.size() == folder.size() || is_separator(path[folder.size()]) ||
+            is_separator(folder.back()));
 }
 
 }  // namespace

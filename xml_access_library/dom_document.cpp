@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "xml_access_library/byte_layout.h"
+#include "xml_access_library/fallback_encodings.h"
 #include "xml_access_library/xml_access_utility_impl.h"
 #include "xml_access_library/xml_node.h"
 
@@ -24,7 +25,7 @@ constexpr int parse_options =
 // Documents written on Windows that declare Shift_JIS are in code page 932, a superset
 // that also maps 0x5C to the backslash and 0x8160 to the full-width tilde.
 void register_shift_jis_aliases() {
-    xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler("CP932");
+    xmlCharEncodingHandlerPtr handler = code_page_932_handler();
     if (handler == nullptr) return;
     xmlCharEncCloseFunc(handler);
     for (const char* alias : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "X-SJIS", "MS_KANJI",
@@ -37,6 +38,7 @@ void initialise_once() {
     std::call_once(flag, [] {
         xmlInitParser();
         register_shift_jis_aliases();
+        register_utf32_handlers();
     });
 }
 

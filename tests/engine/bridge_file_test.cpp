@@ -58,7 +58,7 @@ TEST(script_file_access, writes_the_decoded_bridge_and_deletes_it) {
     const std::filesystem::path path = folder.path() / "B.pl";
     {
         const script_file_access file(folder.u16() + u"/", u"B.pl", utility::url_encode(bridge));
-        EXPECT_EQ(file.path(), folder.u16("B.pl"));
+        EXPECT_EQ(file.path(), folder.u16() + u"/B.pl");
         EXPECT_EQ(utility::read_file(folder.u16("B.pl")), bridge);
         EXPECT_EQ(std::filesystem::file_size(path), bridge.size());
     }

@@ -87,7 +87,12 @@ TEST(command_line, plugin_path_follows_the_systems_file_name_convention) {
     // プラグ イン and 辞書 in UTF-8 and in EUC-JP.
     const std::string utf8[] = {"\xE3\x83\x97\xE3\x83\xA9\xE3\x82\xB0 \xE3\x82\xA4\xE3\x83\xB3",
                                 "\xE8\xBE\x9E\xE6\x9B\xB8 1.rb"};
+#ifdef _WIN32
+    // The Windows tests run with code page 932 as the ANSI code page.
+    const std::string euc[] = {"\x83v\x83\x89\x83O \x83""C\x83\x93", "\x8E\xAB\x8F\x91 1.rb"};
+#else
     const std::string euc[] = {"\xA5\xD7\xA5\xE9\xA5\xB0 \xA5\xA4\xA5\xF3", "\xBC\xAD\xBD\xF1 1.rb"};
+#endif
     const std::string separator = platform::backslash_separates_folders() ? "/" : "\\";
     const bool all_utf8 = platform::command_line_file_names_are_utf8();
     // The comparison with "python" is exact: any other spelling follows the system.

@@ -48,6 +48,17 @@ TEST(Utf8Codec, EmbeddedNulIsConvertedLikeAnyCharacter) {
     EXPECT_EQ(decode(code_page::utf8, bytes), std::u16string(u"a\0b", 3));
 }
 
+TEST(ShiftJisCodec, ReadsAndWritesCodePage932WhateverTheLocale) {
+    // 日本～\ and a half-width katakana: 0x5C is the backslash, 0x8160 the full-width tilde.
+    const std::string bytes = "\x93\xFA\x96\x7B\x81\x60\x5C\xB1";
+    const std::u16string text = u"日本\uFF5E\\\uFF71";
+    EXPECT_EQ(decode(code_page::shift_jis, bytes), text);
+    EXPECT_EQ(encode(code_page::shift_jis, text), bytes);
+    EXPECT_EQ(encode(code_page::shift_jis, u"a\u00E4b"), "a?b");  // not in the code page
+}
+
+#ifndef _WIN32
+// The ANSI code page of POSIX follows the locale of the environment.
 TEST(AnsiCodec, CPosixAndUnknownCodesetsCountAsUtf8) {
     for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr), "xx_XX.NOSUCHCODESET"}) {
         test_support::scoped_locale locale(name);
@@ -73,6 +84,15 @@ TEST(AnsiCodec, UnmappableCharactersBecomeQuestionMarks) {
     test_support::scoped_locale locale("ja_JP.eucJP");
     EXPECT_EQ(encode(code_page::ansi, u"a\U0001F600b"), "a?b");
 }
+
+#else
+// The Windows tests run with code page 932 as the system's ANSI code page.
+TEST(AnsiCodec, IsTheSystemCodePage) {
+    EXPECT_EQ(platform::ansi_codeset_name(), "windows-932");
+    EXPECT_EQ(encode(code_page::ansi, u"日本語"), "\x93\xFA\x96\x7B\x8C\xEA");
+    EXPECT_EQ(decode(code_page::ansi, "\x93\xFA\x96\x7B\x8C\xEA"), u"日本語");
+}
+#endif
 
 TEST(UpperCase, SimpleMappingPerCodeUnit) {
     EXPECT_EQ(platform::to_upper_code_unit(u'a'), u'A');

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "plugin_message/vuro_plugin_message_run_palette.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ std::u16string sent_text(const vuro_plugin_message_run_palette& m) {
 
 class run_palette_test : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ::unsetenv("DISPLAY"); }
+    static void SetUpTestSuite() { test_support::set_environment("DISPLAY", std::nullopt); }
 };
 
 TEST_F(run_palette_test, without_a_display_nothing_is_posted_but_the_text_is_kept) {

@@ -6,6 +6,21 @@
 
 namespace test_support {
 
+// Sets the variable, or removes it when `value` is empty-handed (nullopt).
+inline void set_environment(const char* name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes a variable on Windows; the C library passes it on to the
+    // process environment that the system functions read.
+    ::_putenv_s(name, value ? value->c_str() : "");
+#else
+    if (value) {
+        ::setenv(name, value->c_str(), 1);
+    } else {
+        ::unsetenv(name);
+    }
+#endif
+}
+
 class scoped_environment {
 public:
     scoped_environment(const char* name, std::optional<std::string> value) : name_(name) {
@@ -17,13 +32,7 @@ public:
     scoped_environment& operator=(const scoped_environment&) = delete;
 
 private:
-    void apply(const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv(name_.c_str(), value->c_str(), 1);
-        } else {
-            ::unsetenv(name_.c_str());
-        }
-    }
+    void apply(const std::optional<std::string>& value) { set_environment(name_.c_str(), value); }
 
     std::string name_;
     std::optional<std::string> old_;

@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
+#include "tests/support/environment.h"
 #include "tests/support/scratch.h"
 
 namespace test_support {
@@ -17,20 +19,32 @@ std::filesystem::path& home() {
 
 void set(const char* name, const std::filesystem::path& value) {
     std::filesystem::create_directories(value);
-    ::setenv(name, value.c_str(), 1);
+    set_environment(name, value.string());
+}
+
+// A new folder of a random name only this user may enter.
+std::filesystem::path make_private_folder() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("plugdebug-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path)) {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+            return path;
+        }
+    }
+    throw std::runtime_error("no scratch home could be made");
 }
 
 class scratch_environment : public ::testing::Environment {
 public:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "plugdebug-test-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        home() = pattern;
+        home() = make_private_folder();
         set("HOME", home());
         set("XDG_CONFIG_HOME", home() / ".config");
         set("XDG_CONFIG_DIRS", home() / "etc" / "xdg");
         set("XDG_DATA_HOME", home() / ".local" / "share");
-        ::unsetenv("APPDATA");
+        set_environment("APPDATA", std::nullopt);
     }
     void TearDown() override {
         std::error_code ignored;

@@ -34,11 +34,13 @@ TEST(TextConversion, InvalidInputIsSubstitutedNotThrown) {
 }
 
 TEST(TextConversion, AnsiFollowsTheLocale) {
+#ifndef _WIN32  // Windows: the system's code page, 932 in the tests
     {
         test_support::scoped_locale locale("C");
         EXPECT_EQ(utility::utf16_to_ansi(u"日"), "\xE6\x97\xA5");
     }
     test_support::scoped_locale locale("ja_JP.SJIS");
+#endif
     EXPECT_EQ(utility::utf16_to_ansi(u"日"), "\x93\xFA");
     EXPECT_EQ(utility::ansi_to_utf16("\x93\xFA"), u"日");
 }
