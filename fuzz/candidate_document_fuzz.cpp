@@ -17,8 +17,8 @@ using xml_access_library::script_load;
 
 bool same(const script_candidate_data& a, const script_candidate_data& b) {
     return a.title == b.title && a.comment == b.comment && a.alternative == b.alternative &&
-           a.alternative_type == b.alternative_type &&
-           a.alternative_alias == b.alternative_alias && a.info == b.info;
+           a.alternative_type == b.alternative_type && a.alternative_alias == b.alternative_alias &&
+           a.info == b.info;
 }
 
 bool same(const std::vector<script_candidate_data>& a,

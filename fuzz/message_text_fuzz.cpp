@@ -200,16 +200,17 @@ void check_everything(FuzzedDataProvider& input, const message& target, const mo
                            return (target.*slot.copy)(buffer, size);
                        });
     }
-    check_copy_out(input, expected.error_on, target.get_size_error_notify_on(),
-                   [&](unsigned short* b, unsigned int s) { return target.get_error_notify_on(b, s); });
-    check_copy_out(input, expected.error_off, target.get_size_error_notify_off(),
-                   [&](unsigned short* b, unsigned int s) { return target.get_error_notify_off(b, s); });
+    check_copy_out(
+        input, expected.error_on, target.get_size_error_notify_on(),
+        [&](unsigned short* b, unsigned int s) { return target.get_error_notify_on(b, s); });
+    check_copy_out(
+        input, expected.error_off, target.get_size_error_notify_off(),
+        [&](unsigned short* b, unsigned int s) { return target.get_error_notify_off(b, s); });
     require(target.get_count_candidate_hyoki() == expected.hyoki.size(), "hyoki count");
     for (unsigned int i = 0; i < expected.hyoki.size(); ++i)
-        check_copy_out(input, expected.hyoki[i], target.get_size_candidate_hyoki(i),
-                       [&](unsigned short* b, unsigned int s) {
-                           return target.get_candidate_hyoki(i, b, s);
-                       });
+        check_copy_out(
+            input, expected.hyoki[i], target.get_size_candidate_hyoki(i),
+            [&](unsigned short* b, unsigned int s) { return target.get_candidate_hyoki(i, b, s); });
     require(target.get_count_candidate_alternative() == expected.alternatives.size(),
             "alternative count");
     for (unsigned int i = 0; i < expected.alternatives.size(); ++i) {
@@ -245,8 +246,9 @@ void send_palette_text(FuzzedDataProvider& input, vuro_plugin_message_run_palett
         require(code == 3, "without a display nothing is posted");
         expected = text.stored(10240);
     }
-    check_copy_out(input, expected, palette.get_size_send_message(),
-                   [&](unsigned short* b, unsigned int s) { return palette.get_send_message(b, s); });
+    check_copy_out(
+        input, expected, palette.get_size_send_message(),
+        [&](unsigned short* b, unsigned int s) { return palette.get_send_message(b, s); });
 }
 
 }  // namespace
@@ -264,13 +266,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string palette_text;
     while (input.remaining_bytes() > 0) {
         switch (input.ConsumeIntegralInRange(0, 6)) {
-            case 0: set_slot(input, target, expected); break;
-            case 1: set_error(input, target, expected); break;
-            case 2: add_hyoki(input, target, expected); break;
-            case 3: add_alternative(input, target, expected); break;
-            case 4: add_comment(input, target, expected); break;
-            case 5: send_palette_text(input, palette, palette_text); break;
-            default: check_everything(input, target, expected); break;
+            case 0:
+                set_slot(input, target, expected);
+                break;
+            case 1:
+                set_error(input, target, expected);
+                break;
+            case 2:
+                add_hyoki(input, target, expected);
+                break;
+            case 3:
+                add_alternative(input, target, expected);
+                break;
+            case 4:
+                add_comment(input, target, expected);
+                break;
+            case 5:
+                send_palette_text(input, palette, palette_text);
+                break;
+            default:
+                check_everything(input, target, expected);
+                break;
         }
     }
     check_everything(input, target, expected);

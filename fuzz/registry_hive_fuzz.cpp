@@ -16,7 +16,8 @@ using platform::registry_hive;
 using platform::registry_value;
 
 const std::u16string changed_key = u"HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\2.0";
-const registry_value changed_value{u"proxy_port", platform::registry_type::dword, {0x38, 0x0c, 0, 0}};
+const registry_value changed_value{
+    u"proxy_port", platform::registry_type::dword, {0x38, 0x0c, 0, 0}};
 
 bool same(const std::vector<registry_hive::key_contents>& a,
           const std::vector<registry_hive::key_contents>& b) {

@@ -38,9 +38,9 @@ void write_bytes(const std::string& file, std::string_view bytes) {
 void check_settings() {
     const utility::direct_settings settings;
     require(settings.proxy_port <= 0xFFFF, "the proxy port is at most 0xFFFF");
-    require(utility::key_code_table::instance().is_valid_key_code(
-                settings.key_plugin_candidate_change),
-            "the candidate key is a known key code");
+    require(
+        utility::key_code_table::instance().is_valid_key_code(settings.key_plugin_candidate_change),
+        "the candidate key is a known key code");
 }
 
 // The settings key may be rewritten whole when older settings are carried over to it.
@@ -77,8 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = platform::registry_hive_file(registry_root::current_user);
     write_bytes(file, bytes);
     const auto before = registry_hive::parse(bytes);
-    require(platform::registry_hive_problem(registry_root::current_user).empty() == before.has_value(),
-            "a hive says why exactly when it does not parse");
+    require(
+        platform::registry_hive_problem(registry_root::current_user).empty() == before.has_value(),
+        "a hive says why exactly when it does not parse");
 
     check_settings();
     auto key = platform::registry_key::create(registry_root::current_user, u"Software\\Fuzz");

@@ -2,6 +2,7 @@
 // every argument made of them for the bridge is form-encoded, decodes to the field's text
 // cut at the field's capacity (a longer length never reads past it), and the port is its
 // decimal value.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -50,12 +51,6 @@ std::unique_ptr<Record> consume_record(FuzzedDataProvider& input,
     return record;
 }
 
-template <std::size_t capacity>
-std::string expected_text(const char16_t (&field)[capacity], std::uint32_t length) {
-    const std::size_t units = length < capacity ? length : capacity;
-    return utility::utf16_to_utf8(std::u16string(field, field + units));
-}
-
 void check_arguments(const std::vector<std::u16string>& arguments,
                      const std::vector<std::string>& texts, std::int32_t port) {
     require(arguments.size() == 6, "six arguments");
@@ -72,50 +67,48 @@ void check_arguments(const std::vector<std::u16string>& arguments,
     }
 }
 
-void check_processing(FuzzedDataProvider& input) {
-    using record = vuro_plugin::processing_request;
-    const auto request = consume_record<record>(
-        input, {{&record::composition_length, [](record& r) { return r.composition_text; }, 200},
-                {&record::reading_length, [](record& r) { return r.reading_text; }, 200},
-                {&record::proxy_address_length, [](record& r) { return r.proxy_address; }, 513},
-                {&record::proxy_username_length, [](record& r) { return r.proxy_username; }, 100},
-                {&record::proxy_password_length, [](record& r) { return r.proxy_password; }, 100}});
-    const record& r = *request;
-    check_arguments(vuro_plugin::processing_arguments(r),
-                    {expected_text(r.composition_text, r.composition_length),
-                     expected_text(r.reading_text, r.reading_length),
-                     expected_text(r.proxy_address, r.proxy_address_length),
-                     expected_text(r.proxy_username, r.proxy_username_length),
-                     expected_text(r.proxy_password, r.proxy_password_length)},
-                    r.proxy_port);
-}
-
-void check_callback(FuzzedDataProvider& input) {
-    using record = vuro_plugin::callback_request;
-    const auto request = consume_record<record>(
-        input, {{&record::candidate_length, [](record& r) { return r.candidate_text; }, 200},
-                {&record::composition_length, [](record& r) { return r.composition_text; }, 200},
-                {&record::proxy_address_length, [](record& r) { return r.proxy_address; }, 512},
-                {&record::proxy_username_length, [](record& r) { return r.proxy_username; }, 100},
-                {&record::proxy_password_length, [](record& r) { return r.proxy_password; }, 100}});
-    const record& r = *request;
-    check_arguments(vuro_plugin::callback_arguments(r),
-                    {expected_text(r.candidate_text, r.candidate_length),
-                     expected_text(r.composition_text, r.composition_length),
-                     expected_text(r.proxy_address, r.proxy_address_length),
-                     expected_text(r.proxy_username, r.proxy_username_length),
-                     expected_text(r.proxy_password, r.proxy_password_length)},
-                    r.proxy_port);
+// The record's arguments against its fields, each cut to its capacity by the test itself.
+template <class Record>
+void check_record(FuzzedDataProvider& input, const text_field<Record> (&fields)[5],
+                  std::vector<std::u16string> (*arguments_of)(const Record&)) {
+    const auto record = consume_record(input, fields);
+    std::vector<std::string> texts;
+    for (const text_field<Record>& field : fields) {
+        const std::uint32_t length = std::min((*record).*field.length, field.capacity);
+        const char16_t* units = field.units(*record);
+        texts.push_back(utility::utf16_to_utf8(std::u16string(units, units + length)));
+    }
+    check_arguments(arguments_of(*record), texts, record->proxy_port);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using processing = vuro_plugin::processing_request;
+    using callback = vuro_plugin::callback_request;
     FuzzedDataProvider input(data, size);
     if (input.ConsumeBool()) {
-        check_callback(input);
+        check_record<callback>(
+            input,
+            {{&callback::candidate_length, [](callback& r) { return r.candidate_text; }, 200},
+             {&callback::composition_length, [](callback& r) { return r.composition_text; }, 200},
+             {&callback::proxy_address_length, [](callback& r) { return r.proxy_address; }, 512},
+             {&callback::proxy_username_length, [](callback& r) { return r.proxy_username; }, 100},
+             {&callback::proxy_password_length, [](callback& r) { return r.proxy_password; }, 100}},
+            &vuro_plugin::callback_arguments);
     } else {
-        check_processing(input);
+        check_record<processing>(
+            input,
+            {{&processing::composition_length, [](processing& r) { return r.composition_text; },
+              200},
+             {&processing::reading_length, [](processing& r) { return r.reading_text; }, 200},
+             {&processing::proxy_address_length, [](processing& r) { return r.proxy_address; },
+              513},
+             {&processing::proxy_username_length, [](processing& r) { return r.proxy_username; },
+              100},
+             {&processing::proxy_password_length, [](processing& r) { return r.proxy_password; },
+              100}},
+            &vuro_plugin::processing_arguments);
     }
     return 0;
 }

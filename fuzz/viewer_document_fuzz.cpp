@@ -40,7 +40,8 @@ message_script_item consume_item(FuzzedDataProvider& input) {
     message_script_item item;
     item.title = fuzz_support::consume_utf16(input, 40);
     item.comment = fuzz_support::consume_utf16(input, 60);
-    item.alternative = (input.ConsumeBool() ? u"http" : u"") + fuzz_support::consume_utf16(input, 40);
+    item.alternative =
+        (input.ConsumeBool() ? u"http" : u"") + fuzz_support::consume_utf16(input, 40);
     item.alternative_alias = fuzz_support::consume_utf16(input, 20);
     item.alternative_type = consume_type(input);
     item.info = fuzz_support::consume_utf16(input, 20);
@@ -69,7 +70,8 @@ std::vector<element_text> children_of(xmlNodePtr node) {
 bool alternative_written(const message_script_item& item) {
     if (item.alternative.empty()) return false;
     return item.alternative_type == u"definite_string" ||
-           (item.alternative_type == u"url_jump_string" && item.alternative.compare(0, 4, u"http") == 0);
+           (item.alternative_type == u"url_jump_string" &&
+            item.alternative.compare(0, 4, u"http") == 0);
 }
 
 // The children an item must have, in order; the alternative's own are checked apart.
@@ -120,7 +122,8 @@ void check_item(xmlNodePtr node, const message_script_item& item, std::size_t in
         if (expected[i].name == "alternative") {
             check_alternative(child, item);
         } else {
-            fuzz_support::require_same(children[i].text, expected[i].text, "a text comes back whole");
+            fuzz_support::require_same(children[i].text, expected[i].text,
+                                       "a text comes back whole");
         }
     }
 }
@@ -144,8 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         xmlFreeDoc);
     require(document != nullptr, "the viewer document is well-formed");
     xmlNodePtr root = xmlDocGetRootElement(document.get());
-    require(root != nullptr && xmlStrcmp(root->name, reinterpret_cast<const xmlChar*>("itemlist")) == 0,
-            "the root is itemlist");
+    require(
+        root != nullptr && xmlStrcmp(root->name, reinterpret_cast<const xmlChar*>("itemlist")) == 0,
+        "the root is itemlist");
     const std::vector<element_text> items = children_of(root);
     require(items.size() == message.items().size(), "one item per candidate");
     xmlNodePtr node = xmlFirstElementChild(root);

@@ -25,8 +25,10 @@ inline void require_same(const std::string& found, const std::string& expected,
         std::fputs(text == &found ? "found:    " : "expected: ", stderr);
         for (const char byte : *text) {
             const auto unit = static_cast<unsigned char>(byte);
-            if (unit >= 0x20 && unit < 0x7F) std::fputc(byte, stderr);
-            else std::fprintf(stderr, "\\x%02X", unit);
+            if (unit >= 0x20 && unit < 0x7F)
+                std::fputc(byte, stderr);
+            else
+                std::fprintf(stderr, "\\x%02X", unit);
         }
         std::fputc('\n', stderr);
     }
@@ -38,8 +40,8 @@ inline void require_same(const std::string& found, const std::string& expected,
 // values would hardly ever hit.
 inline std::u16string consume_utf16(FuzzedDataProvider& input, std::size_t max_units) {
     static constexpr char16_t special[] = {
-        0,    u'\\', u'n',  0x1B,   0x05,   0x04,   u'&',   u'<',   u'>',   u'"',  u'\'',
-        u' ', u'\n', u'\r', u'\t', u'a',   u'h',   u'\u3042', 0xD83D, 0xDE00, 0xFFFE, 0xFFFF};
+        0,    u'\\', u'n',  0x1B,  0x05, 0x04, u'&',      u'<',   u'>',   u'"',   u'\'',
+        u' ', u'\n', u'\r', u'\t', u'a', u'h', u'\u3042', 0xD83D, 0xDE00, 0xFFFE, 0xFFFF};
     const std::size_t units = input.ConsumeIntegralInRange<std::size_t>(0, max_units);
     std::u16string text;
     text.reserve(units);
