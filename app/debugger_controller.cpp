@@ -111,9 +111,14 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
         vuro_plugin_message_quit_flag quit_flag;
         processing_request request{};
         fill_processing_request(request, text, utility::direct_settings());
+        const std::string settings_problem = utility::direct_settings_problem();
         instance->run_processing(message, request, quit_flag);
         if (auto* script = dynamic_cast<vuro_plugin_instance_script*>(instance.get()))
             append_outputs(*script);
+        // Otherwise a broken settings file would silently run without the user's proxy.
+        if (!settings_problem.empty())
+            append_notice(output_box::standard_error,
+                          texts::settings_not_read + utility::utf8_to_utf16(settings_problem));
     }
     set_buttons(false);
     view_.set_progress(90);
@@ -179,6 +184,11 @@ void debugger_controller::append_outputs(const vuro_plugin_instance_script& inst
            instance.standard_output_cut());
     append(output_box::standard_error, instance.get_standard_error(),
            instance.standard_error_cut());
+}
+
+void debugger_controller::append_notice(output_box box, const std::u16string& notice) {
+    view_.set_output_text(box, view_.output_text(box) + notice + u"\r\n");
+    view_.output_notice(box, notice);
 }
 
 void debugger_controller::set_buttons(bool enabled) {

@@ -65,6 +65,7 @@ public:
 private:
     void append(output_box box, const std::string& bytes, bool cut);
     void append_outputs(const vuro_plugin_instance_script& instance);
+    void append_notice(output_box box, const std::u16string& notice);
     void set_buttons(bool enabled);
     void fill_plugin_list();
     run_result run(const std::u16string& text, bool keep_instance);

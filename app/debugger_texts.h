@@ -23,6 +23,9 @@ inline constexpr char16_t empty_lookup_text[] =
     u"検索対象となる文字列を設定してから実行してください";
 inline constexpr char16_t lookup_text_too_long[] =
     u"検索対象となる文字列は200文字以内にしてください";
+// Followed by the reason, in the standard-error box after the run's own output.
+inline constexpr char16_t settings_not_read[] =
+    u"設定を読み込めなかったため、既定の設定で実行しました: ";
 inline constexpr char16_t unexpected_error[] = u"実行中に予期せぬエラーが発生しました。";
 // Followed by the folder's path and missing_product_folder_after.
 inline constexpr char16_t missing_product_folder_before[] = u"製品のデータフォルダー「";

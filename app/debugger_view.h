@@ -24,6 +24,8 @@ public:
     // Told after `notice` was appended to `box` because the output above it was cut at
     // the capture limit.
     virtual void output_cut(output_box /*box*/, const std::u16string& /*notice*/) {}
+    // Told after the debugger appended a notice of its own (not the plug-in's) to `box`.
+    virtual void output_notice(output_box /*box*/, const std::u16string& /*notice*/) {}
 
     virtual void enable_refresh(bool enabled) = 0;
     virtual void enable_run(bool enabled) = 0;

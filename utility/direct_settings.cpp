@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/registry_store.h"
 #include "utility/credential_scramble.h"
 #include "utility/key_code_table.h"
 #include "utility/registry_access.h"
@@ -115,6 +116,10 @@ void direct_settings::save_settings() const {
         key.set_registry_binary(u"proxy_password", scramble_credential(proxy_password));
     } catch (...) {
     }
+}
+
+std::string direct_settings_problem() {
+    return platform::registry_hive_problem(platform::registry_root::current_user);
 }
 
 }  // namespace utility

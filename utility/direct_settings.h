@@ -47,4 +47,8 @@ private:
     void load();
 };
 
+// Why the stored settings could not be read, so that their defaults are in use: the file,
+// the line and the reason (UTF-8, English). Empty when they were read or none are stored.
+std::string direct_settings_problem();
+
 }  // namespace utility

@@ -29,6 +29,11 @@ void cli_view::output_cut(output_box box, const std::u16string& notice) {
     err_.flush();
 }
 
+void cli_view::output_notice(output_box, const std::u16string& notice) {
+    err_ << "plugdebug-cli: " << terminal_text(notice) << '\n';
+    err_.flush();
+}
+
 void cli_view::show_message(const std::u16string& text) {
     err_ << terminal_text(text) << '\n';
     err_.flush();

@@ -23,6 +23,7 @@ public:
     }
     void output_appended(output_box box, std::string_view bytes) override;
     void output_cut(output_box box, const std::u16string& notice) override;
+    void output_notice(output_box box, const std::u16string& notice) override;
     void enable_refresh(bool) override {}
     void enable_run(bool) override {}
     void set_progress(int) override {}

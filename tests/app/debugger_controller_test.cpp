@@ -179,6 +179,17 @@ TEST_F(debugger_controller_test, proxy_address_too_long_for_the_request_is_left_
     EXPECT_EQ(view.boxes[1], u"0|8080\r\n");
 }
 
+TEST_F(debugger_controller_test, settings_that_cannot_be_read_are_named_after_the_output) {
+    write_file(user_hive(),
+               hive_text("[HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\2.0]\n"
+                         "\"enable_proxy\"=dword:0001\n"));
+    run(front_end.c_str(), u"proxy");
+    const std::string error = utility::utf16_to_utf8(view.boxes[1]);
+    const std::string notice = utility::utf16_to_utf8(texts::settings_not_read);
+    ASSERT_EQ(error.rfind("0|0\r\n" + notice, 0), 0u) << error;
+    EXPECT_NE(error.find("line 4: a dword needs exactly eight"), std::string::npos) << error;
+}
+
 TEST_F(debugger_controller_test, error_from_below_is_reported_and_the_buttons_come_back) {
     fs::remove_all(product_folder());
     const run_result result = run(front_end.c_str(), u"two");
