@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/executable_path.h"
+#include "platform/path_convention.h"
 #include "utility/text_conversion.h"
 
 namespace vuro_plugin {
@@ -21,7 +22,8 @@ bool has_plugin_extension(const std::u16string& file_name, const std::string& ex
 
 std::u16string find_plugin_folder() {
     const std::u16string executable = platform::executable_path();
-    const std::size_t slash = executable.rfind(u'/');
+    const std::size_t slash = executable.find_last_of(
+        platform::backslash_separates_folders() ? std::u16string_view(u"/\\") : u"/");
     const std::u16string folder =
         slash == std::u16string::npos ? executable : executable.substr(0, slash + 1);
     return folder + u"plugin/";
@@ -30,11 +32,12 @@ std::u16string find_plugin_folder() {
 std::vector<plugin_entry> scan_plugin_folder(const std::u16string& folder) {
     std::vector<plugin_entry> entries;
     std::error_code error;
-    std::filesystem::directory_iterator it(utility::utf16_to_utf8(folder), error);
+    std::filesystem::directory_iterator it(std::filesystem::u8path(utility::utf16_to_utf8(folder)),
+                                           error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::error_code ignored;
         if (it->is_directory(ignored)) continue;
-        const std::u16string name = utility::utf8_to_utf16(it->path().filename().string());
+        const std::u16string name = utility::utf8_to_utf16(it->path().filename().u8string());
         for (const std::string& extension : plugin_extensions()) {
             if (has_plugin_extension(name, extension)) {
                 entries.push_back({folder, name});

@@ -18,7 +18,8 @@ const std::vector<std::string>& plugin_extensions();
 // ANSI code page without regard to case: "a.RB" matches ".rb", ".rb" and "x.rbw" do not.
 bool has_plugin_extension(const std::u16string& file_name, const std::string& extension);
 
-// The folder "plugin/" beside the running executable.
+// The folder "plugin/" beside the running executable (where a backslash separates
+// folders, the executable's path keeps its own separators).
 std::u16string find_plugin_folder();
 
 // The files of `folder` (ending with "/") that have a plug-in extension, in the order

@@ -27,19 +27,20 @@ bool is_file(const fs::path& path) {
 }
 
 // A bare name is looked for in the plug-in folder first; anything else is a path.
+// Paths are UTF-8 both ways, also where the file system's names are UTF-16.
 std::optional<plugin_entry> resolve_plugin(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    fs::path path(name);
-    if (name.find('/') == std::string::npos) {
-        const fs::path in_folder = fs::path(utility::utf16_to_utf8(find_plugin_folder())) / name;
+    fs::path path = fs::u8path(name);
+    if (!path.has_parent_path()) {
+        const fs::path in_folder = fs::u8path(utility::utf16_to_utf8(find_plugin_folder())) / path;
         if (is_file(in_folder)) path = in_folder;
     }
     if (!is_file(path)) return std::nullopt;
     std::error_code error;
     const fs::path absolute = fs::absolute(path, error);
     if (error) return std::nullopt;
-    return plugin_entry{utility::utf8_to_utf16(absolute.parent_path().string() + "/"),
-                        utility::utf8_to_utf16(absolute.filename().string())};
+    return plugin_entry{utility::utf8_to_utf16(absolute.parent_path().u8string() + "/"),
+                        utility::utf8_to_utf16(absolute.filename().u8string())};
 }
 
 int list_plugins(std::ostream& out, std::ostream& err) {

@@ -1,0 +1,175 @@
+#include "app/dialog_win32/vuro_direct_script_plugin_test_dlg.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+
+#include "app/debugger_controller.h"
+#include "app/debugger_texts.h"
+#include "app/dialog_win32/resource.h"
+#include "app/dialog_win32/win32_dialog_view.h"
+#include "app/plugin_discovery.h"
+#include "platform/child_termination.h"
+
+using namespace vuro_plugin;
+
+namespace {
+
+// Posted by the view when changes from the run's worker wait.
+constexpr UINT wake_message = WM_APP + 1;
+
+HINSTANCE resources() { return ::GetModuleHandleW(nullptr); }
+
+HICON load_icon(int size) {
+    return static_cast<HICON>(::LoadImageW(resources(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg()
+    : Cvuro_direct_script_plugin_testDlg(find_plugin_folder(), controller_options{}) {}
+
+Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
+    std::u16string plugin_folder, const controller_options& options)
+    : m_hIcon(load_icon(::GetSystemMetrics(SM_CXICON))),
+      m_hSmallIcon(load_icon(::GetSystemMetrics(SM_CXSMICON))),
+      plugin_folder_(std::move(plugin_folder)),
+      options_(std::make_unique<controller_options>(options)) {}
+
+Cvuro_direct_script_plugin_testDlg::~Cvuro_direct_script_plugin_testDlg() {
+    stop_run();
+    if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
+    if (m_hIcon != nullptr) ::DestroyIcon(m_hIcon);
+    if (m_hSmallIcon != nullptr) ::DestroyIcon(m_hSmallIcon);
+}
+
+INT_PTR Cvuro_direct_script_plugin_testDlg::DoModal() {
+    modal_ = true;
+    return ::DialogBoxParamW(resources(),
+                             MAKEINTRESOURCEW(IDD_VURO_DIRECT_SCRIPT_PLUGIN_TEST_DIALOG), nullptr,
+                             dialog_procedure, reinterpret_cast<LPARAM>(this));
+}
+
+HWND Cvuro_direct_script_plugin_testDlg::Create() {
+    modal_ = false;
+    return ::CreateDialogParamW(resources(),
+                                MAKEINTRESOURCEW(IDD_VURO_DIRECT_SCRIPT_PLUGIN_TEST_DIALOG), nullptr,
+                                dialog_procedure, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK Cvuro_direct_script_plugin_testDlg::dialog_procedure(HWND window, UINT message,
+                                                                      WPARAM wparam,
+                                                                      LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<Cvuro_direct_script_plugin_testDlg*>(lparam);
+        ::SetWindowLongPtrW(window, DWLP_USER, lparam);
+        dialog->m_hWnd = window;
+    }
+    auto* dialog = reinterpret_cast<Cvuro_direct_script_plugin_testDlg*>(
+        ::GetWindowLongPtrW(window, DWLP_USER));
+    if (dialog == nullptr) return FALSE;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, DWLP_USER, 0);
+        dialog->m_hWnd = nullptr;
+        return FALSE;
+    }
+    return dialog->on_message(message, wparam, lparam);
+}
+
+INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wparam,
+                                                       LPARAM /*lparam*/) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog();
+        case WM_PAINT:
+            return OnPaint();
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(m_hIcon);
+        case WM_HELP:          // F1 shows no help
+        case WM_CONTEXTMENU:   // nor has the dialog a menu of its own
+            return TRUE;
+        case wake_message:
+            if (view_) view_->run_posted_actions();
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wparam) != BN_CLICKED) return FALSE;
+            switch (LOWORD(wparam)) {
+                case id_refresh: OnRefresh(); return TRUE;
+                case id_run: OnRun(); return TRUE;
+                case IDCANCEL: OnCancel(); return TRUE;
+                default: return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+BOOL Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    ::SetDlgItemTextW(m_hWnd, id_hint, reinterpret_cast<const wchar_t*>(texts::folder_hint));
+    // The request holds no more: the box takes no more.
+    ::SendDlgItemMessageW(m_hWnd, id_lookup_text, EM_LIMITTEXT, lookup_text_capacity, 0);
+    view_ = std::make_unique<win32_dialog_view>(m_hWnd, wake_message);
+    controller_ = std::make_unique<debugger_controller>(*view_, plugin_folder_, *options_);
+    OnRefresh();
+    return TRUE;  // the first tab stop, the plug-in list, gets the focus
+}
+
+// Minimised, the client area shows the icon centred; otherwise the dialog paints as usual.
+bool Cvuro_direct_script_plugin_testDlg::OnPaint() {
+    if (!::IsIconic(m_hWnd)) return false;
+    PAINTSTRUCT paint;
+    const HDC context = ::BeginPaint(m_hWnd, &paint);
+    ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(context), 0);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(context, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+    return true;
+}
+
+void Cvuro_direct_script_plugin_testDlg::OnRefresh() {
+    if (!run_in_progress()) controller_->OnRefresh();
+}
+
+// The run blocks on child processes for up to two minutes, so it goes to a worker
+// thread while this one keeps the window painting; the controller still sets every
+// state, through the view.
+void Cvuro_direct_script_plugin_testDlg::OnRun() {
+    if (run_in_progress()) return;
+    view_->prepare_worker_run();
+    run_ = std::async(std::launch::async, [this] {
+        controller_->OnRun();
+        view_->on_dialog([this] { finish_run(); });
+    });
+}
+
+void Cvuro_direct_script_plugin_testDlg::finish_run() {
+    if (run_.valid()) run_.get();
+}
+
+// Kills the run's child processes until the worker has ended: a child started just after
+// one round of killing is caught by the next. The engine deletes its bridge file on the
+// way out. What the worker queued for the window is of no use any more.
+void Cvuro_direct_script_plugin_testDlg::stop_run() {
+    if (!run_.valid()) return;
+    do {
+        platform::kill_child_processes();
+    } while (run_.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready);
+    run_.get();
+    view_->drop_posted_actions();
+}
+
+// Esc or the close box: ends the dialog, and with the modal one the program.
+void Cvuro_direct_script_plugin_testDlg::OnCancel() {
+    stop_run();
+    if (modal_) {
+        ::EndDialog(m_hWnd, IDCANCEL);
+    } else {
+        ::DestroyWindow(m_hWnd);
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The debugger's one dialog, made from template 102: the plug-in list, the text to look
+// up, the Run command and the plug-in's standard output and standard error.
+#include <windows.h>
+
+#include <future>
+#include <memory>
+#include <string>
+
+namespace vuro_plugin {
+class debugger_controller;
+class win32_dialog_view;
+struct controller_options;
+}  // namespace vuro_plugin
+
+class Cvuro_direct_script_plugin_testDlg {
+public:
+    // Lists the scripts of `plugin_folder` (ending with a separator) once the window is
+    // made, showing the message for an empty list.
+    Cvuro_direct_script_plugin_testDlg(std::u16string plugin_folder,
+                                      const vuro_plugin::controller_options& options);
+    Cvuro_direct_script_plugin_testDlg();  // the folder "plugin" beside the program
+    // A run still going is stopped first; a window still open is destroyed.
+    ~Cvuro_direct_script_plugin_testDlg();
+    Cvuro_direct_script_plugin_testDlg(const Cvuro_direct_script_plugin_testDlg&) = delete;
+    Cvuro_direct_script_plugin_testDlg& operator=(const Cvuro_direct_script_plugin_testDlg&) =
+        delete;
+
+    // Shows the dialog and returns when it has been closed.
+    INT_PTR DoModal();
+    // Makes the dialog without waiting for it (the caller's message loop drives it);
+    // null when the window could not be made.
+    HWND Create();
+
+    HWND window() const { return m_hWnd; }
+    bool run_in_progress() const { return run_.valid(); }
+
+private:
+    static INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam,
+                                             LPARAM lparam);
+    INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    BOOL OnInitDialog();
+    bool OnPaint();
+    void OnRefresh();
+    void OnRun();
+    void OnCancel();
+    void finish_run();
+    void stop_run();
+
+    HICON m_hIcon = nullptr;
+    HICON m_hSmallIcon = nullptr;
+    HWND m_hWnd = nullptr;
+    bool modal_ = false;
+    std::u16string plugin_folder_;
+    std::unique_ptr<vuro_plugin::controller_options> options_;
+    std::unique_ptr<vuro_plugin::win32_dialog_view> view_;
+    std::unique_ptr<vuro_plugin::debugger_controller> controller_;
+    std::future<void> run_;
+};

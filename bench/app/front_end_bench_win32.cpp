@@ -1,0 +1,173 @@
+// The Win32 dialog's own cost, each against a baseline measured in the same run:
+// (1) showing a plug-in's large output in a box of the dialog (line ends made CR LF, the
+//     edit control given the text) against the edit control given the finished text, and
+//     the same text handed over from a run's worker thread;
+// (2) the dialog's message loop while a run waits for the interpreter (the stand-in
+//     ruby.exe sleeping) against the same loop with nothing running: the longest pause
+//     between two timer ticks.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/debugger_controller.h"
+#include "app/dialog_win32/vuro_direct_script_plugin_test_dlg.h"
+#include "app/dialog_win32/win32_dialog_view.h"
+#include "platform/executable_path.h"
+#include "utility/data_folder.h"
+
+namespace {
+
+using namespace vuro_plugin;
+namespace fs = std::filesystem;
+using clock_type = std::chrono::steady_clock;
+
+double ms_since(clock_type::time_point start) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
+}
+
+template <typename Action>
+double median_ms(int rounds, Action action) {
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = clock_type::now();
+        action();
+        times.push_back(ms_since(start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void fail(const char* what) {
+    std::fprintf(stderr, "front_end_bench: %s\n", what);
+    std::exit(1);
+}
+
+// The bench's own view posts this to the dialog; the dialog knows only its own view's.
+constexpr UINT bench_wake = WM_APP + 2;
+
+// Handles what is queued, the bench view's wake-ups included.
+void pump(win32_dialog_view& view) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == bench_wake) {
+            view.run_posted_actions();
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+// Pumps messages for `length`, or until `done`, noting the longest pause between two
+// ticks of a 10 ms timer.
+template <typename Done>
+double longest_pause_ms(std::chrono::milliseconds length, Done done) {
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, nullptr);
+    const auto end = clock_type::now() + length;
+    auto last = clock_type::now();
+    double longest = 0;
+    while (clock_type::now() < end && !done()) {
+        MSG message;
+        if (::GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+        if (message.message == WM_TIMER && message.wParam == timer) {
+            longest = std::max(longest, ms_since(last));
+            last = clock_type::now();
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    ::KillTimer(nullptr, timer);
+    return longest;
+}
+
+std::unique_ptr<Cvuro_direct_script_plugin_testDlg> open_dialog(const fs::path& plugins) {
+    const std::wstring folder = plugins.wstring() + L"\\";
+    auto dialog = std::make_unique<Cvuro_direct_script_plugin_testDlg>(
+        std::u16string(folder.begin(), folder.end()), controller_options{});
+    if (dialog->Create() == nullptr) fail("the dialog could not be made");
+    return dialog;
+}
+
+void bench_large_output(const fs::path& plugins) {
+    auto dialog = open_dialog(plugins);
+    const HWND box = ::GetDlgItem(dialog->window(), id_standard_output);
+    win32_dialog_view view(dialog->window(), bench_wake);
+    for (const std::size_t lines : {1000u, 10000u}) {
+        std::u16string text, shown;
+        for (std::size_t line = 0; line < lines; ++line) {
+            const std::u16string content = u"\t\t<title>候補 " + std::u16string(40, u'x') + u"</title>";
+            text += content + u"\n";
+            shown += content + u"\r\n";
+        }
+        const auto length = static_cast<int>(shown.size());
+        const double bare = median_ms(5, [&] {
+            ::SetWindowTextW(box, reinterpret_cast<const wchar_t*>(shown.c_str()));
+            ::UpdateWindow(box);
+            ::SetWindowTextW(box, L"");
+        });
+        const double direct = median_ms(5, [&] {
+            view.set_output_text(output_box::standard_output, text);
+            ::UpdateWindow(box);
+            view.set_output_text(output_box::standard_output, u"");
+        });
+        const double from_worker = median_ms(5, [&] {
+            std::thread([&] { view.set_output_text(output_box::standard_output, text); }).join();
+            while (::GetWindowTextLengthW(box) != length) pump(view);
+            ::UpdateWindow(box);
+            view.set_output_text(output_box::standard_output, u"");
+        });
+        std::printf(
+            "Box with %6zu lines (%5.1f MiB)   edit control alone %8.1f ms   view %8.1f ms "
+            "(ratio %.3f)   from the worker %8.1f ms (ratio %.3f)\n",
+            lines, text.size() * 2 / 1048576.0, bare, direct, direct / bare, from_worker,
+            from_worker / bare);
+    }
+}
+
+void bench_responsiveness(const fs::path& plugins) {
+    fs::remove(plugins / "a.rb");  // slow.rb is then the one selected
+    std::ofstream(plugins / "slow.rb") << "sleep 3000\n";
+    auto dialog = open_dialog(plugins);
+    ::SetDlgItemTextW(dialog->window(), id_lookup_text, L"x");
+    const double idle = longest_pause_ms(std::chrono::milliseconds(3000), [] { return false; });
+    ::SendDlgItemMessageW(dialog->window(), id_run, BM_CLICK, 0, 0);
+    const auto start = clock_type::now();
+    const double running = longest_pause_ms(std::chrono::seconds(60),
+                                            [&] { return !dialog->run_in_progress(); });
+    std::printf(
+        "Message loop, longest pause between 10 ms ticks   idle %6.1f ms   during a run of "
+        "%.1f s %6.1f ms   ratio %.3f\n",
+        idle, ms_since(start) / 1000, running, running / idle);
+}
+
+}  // namespace
+
+int main() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each result as soon as it is measured
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const std::u16string self = platform::executable_path();
+    const fs::path bin = fs::path(std::wstring(self.begin(), self.end())).parent_path();
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::SetEnvironmentVariableW(L"PATH", ((bin / "stand-in").wstring() + L";" +
+                                        std::wstring(path.begin(), path.end())).c_str());
+    const std::u16string product = utility::product_data_folder();
+    fs::create_directories(fs::path(std::wstring(product.begin(), product.end())));
+    const fs::path plugins = fs::temp_directory_path() / "plugdebug-front-end-bench";
+    fs::remove_all(plugins);
+    fs::create_directories(plugins);
+    std::ofstream(plugins / "a.rb") << "#\n";
+    bench_large_output(plugins);
+    bench_responsiveness(plugins);
+    fs::remove_all(plugins);
+    return 0;
+}

@@ -1,0 +1,98 @@
+// Stands in for the Ruby interpreter in the Windows front-end tests, as ruby.exe on the
+// search path (Wine cannot start the real one). Started with a bridge's arguments
+// (bridge file, form-encoded plug-in path, method, form-encoded request fields):
+//   syntax_check  writes "syntax ok"
+//   run_process   writes a candidate document with one candidate, the composition
+//                 string, and "run_process <composition>" to standard error; when the
+//                 plug-in file holds a line "sleep MS", it first starts a copy of itself
+//                 that sleeps MS milliseconds and then sleeps as long itself
+// Started as "ruby.exe sleep MS" it only sleeps.
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+void write(DWORD stream, const std::string& bytes) {
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                nullptr);
+}
+
+std::string narrow(const wchar_t* text) {
+    std::string bytes;
+    for (; *text != 0; ++text) bytes += static_cast<char>(*text);  // form-encoded: ASCII
+    return bytes;
+}
+
+std::string form_decode(const std::string& text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            bytes += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size()) {
+            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
+// The plug-in path arrives in the ANSI code page.
+std::string read_plugin(const std::string& ansi_path) {
+    std::wstring path(static_cast<std::size_t>(ansi_path.size()) + 1, L'\0');
+    path.resize(static_cast<std::size_t>(::MultiByteToWideChar(
+        CP_ACP, 0, ansi_path.data(), static_cast<int>(ansi_path.size()), path.data(),
+        static_cast<int>(path.size()))));
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void sleep_with_a_copy(DWORD milliseconds) {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" sleep " + std::to_wstring(milliseconds);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                         nullptr, nullptr, &startup, &started)) {
+        ::CloseHandle(started.hThread);
+        ::CloseHandle(started.hProcess);
+    }
+    ::Sleep(milliseconds);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wstring(argv[1]) == L"sleep") {
+        ::Sleep(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+        return 0;
+    }
+    if (argc < 4) return 2;
+    const std::wstring method = argv[3];
+    if (method == L"syntax_check") {
+        write(STD_OUTPUT_HANDLE, "syntax ok");
+        return 0;
+    }
+    if (method != L"run_process" || argc < 5) return 2;
+    const std::string plugin = read_plugin(form_decode(narrow(argv[2])));
+    const std::size_t sleep = plugin.find("sleep ");
+    if (sleep != std::string::npos)
+        sleep_with_a_copy(static_cast<DWORD>(std::stoul(plugin.substr(sleep + 6))));
+    const std::string composition = form_decode(narrow(argv[4]));
+    write(STD_OUTPUT_HANDLE,
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
+          "\t<item type=\"script_candidate\">\n\t\t<title>" + composition +
+              "</title>\n\t</item>\n</itemlist>\n");
+    write(STD_ERROR_HANDLE, "run_process " + composition + "\n");
+    return 0;
+}
