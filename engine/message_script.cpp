@@ -6,23 +6,26 @@
 namespace vuro_plugin {
 namespace {
 
-// Element content: escaped and in UTF-8. The control characters XML cannot carry are
-// made safe as well (candidates read from a plug-in never hold them, but a host may
-// build its own): a carriage return as a character reference, so that it survives
-// parsing, the others as blanks, as the bridges do.
+// Element content: escaped and in UTF-8. The characters XML cannot carry are made safe
+// as well (candidates read from a plug-in never hold them, but a host may build its own):
+// a carriage return as a character reference, so that it survives parsing, the other
+// control characters as blanks, as the bridges do, and the two non-characters U+FFFE and
+// U+FFFF as U+FFFD, which the conversion makes of unpaired surrogates too. This happens
+// before the conversion, which would end the text at a NUL.
 std::string content(const std::u16string& text) {
-    const std::string bytes = utility::utf16_to_utf8(utility::escape_xml(text));
-    std::string safe;
-    safe.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto unit = static_cast<unsigned char>(byte);
-        if (unit >= 0x20 || byte == '\t' || byte == '\n') {
-            safe += byte;
+    const std::u16string escaped = utility::escape_xml(text);
+    std::u16string safe;
+    safe.reserve(escaped.size());
+    for (const char16_t unit : escaped) {
+        if (unit == u'\r') {
+            safe += u"&#13;";
+        } else if (unit < 0x20 && unit != u'\t' && unit != u'\n') {
+            safe += u' ';
         } else {
-            safe += byte == '\r' ? "&#13;" : " ";
+            safe += unit >= 0xFFFE ? u'\uFFFD' : unit;
         }
     }
-    return safe;
+    return utility::utf16_to_utf8(safe);
 }
 
 void append_element(std::string& xml, const char* indent, const char* name,

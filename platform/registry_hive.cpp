@@ -83,12 +83,17 @@ public:
         pos_ += word.size();
         return true;
     }
-    // The rest of the line without its end and trailing blanks; consumes the line end.
+    // The rest of the line without its end and trailing blanks; consumes the line end. A
+    // carriage return left before the end (CR CR CR LF, or CR at the end of the file) and a
+    // NUL count as blanks: kept at the end of a comment, they would not read back from the
+    // rewritten file, which loses a CR to its line end and NULs at its end.
     std::u16string_view rest_of_line() {
         const std::size_t start = pos_;
         while (!at_line_end()) ++pos_;
         std::u16string_view line = text_.substr(start, pos_ - start);
-        while (!line.empty() && is_blank(line.back())) line.remove_suffix(1);
+        while (!line.empty() &&
+               (is_blank(line.back()) || line.back() == u'\r' || line.back() == u'\0'))
+            line.remove_suffix(1);
         consume_line_end();
         return line;
     }
@@ -389,6 +394,18 @@ bool registry_hive::key_exists(std::u16string_view key) const {
     const std::u16string prefix = folded + u"\\";
     const auto next = index_.lower_bound(prefix);
     return next != index_.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<registry_hive::key_contents> registry_hive::contents() const {
+    std::vector<key_contents> keys;
+    keys.reserve(sections_.size());
+    for (const section& each : sections_) {
+        key_contents key{each.path, {}};
+        for (const line& entry : each.lines)
+            if (!entry.is_comment) key.values.push_back(entry.value);
+        keys.push_back(std::move(key));
+    }
+    return keys;
 }
 
 const registry_value* registry_hive::find_value(std::u16string_view key,

@@ -63,6 +63,12 @@ public:
     // has a section or is an ancestor of one.
     bool key_exists(std::u16string_view key) const;
     const registry_value* find_value(std::u16string_view key, std::u16string_view name) const;
+    // Every key that has a section and its values, both in file order.
+    struct key_contents {
+        std::u16string path;
+        std::vector<registry_value> values;
+    };
+    std::vector<key_contents> contents() const;
 
     // Add the key and its missing ancestors below the root; false when nothing changed.
     bool create_key(std::u16string_view key);

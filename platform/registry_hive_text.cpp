@@ -44,6 +44,17 @@ std::optional<std::u16string> decode_utf8(std::string_view bytes, registry_parse
     return fail(error, line_at(bytes, static_cast<std::size_t>(differs - bytes.begin())), "invalid UTF-8");
 }
 
+// Undoes what the writer of a CR LF file does, one CR before every LF, so that a line
+// feed inside a quoted name reads back as itself and not as CR LF.
+void drop_line_end_returns(std::u16string& text) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+        text[kept++] = text[i];
+    }
+    text.resize(kept);
+}
+
 }  // namespace
 
 std::size_t first_unpaired_surrogate(std::u16string_view text) {
@@ -72,6 +83,7 @@ std::optional<std::u16string> decode_hive_file(std::string_view bytes, hive_file
     const std::size_t first_end = text->find(u'\n');
     form.crlf = first_end != std::u16string::npos && first_end > 0 && (*text)[first_end - 1] == u'\r';
     text->erase(text->find_last_not_of(std::u16string_view(u"\0 \t\r\n", 5)) + 1);
+    if (form.crlf) drop_line_end_returns(*text);
     return text;
 }
 

@@ -19,7 +19,8 @@ struct hive_file_form {
 // The text of a file and the form it came in (its line ends are those of its first line).
 // Strict: invalid UTF-8 or UTF-16 is nullopt, described in `error` when given, never U+FFFD
 // that a rewrite would store in place of the user's bytes. NULs and white space after the
-// last line are dropped; the line ends inside are kept as they are.
+// last line are dropped; inside, a file with CR LF line ends loses one CR before each LF
+// (as encode_hive_file adds one), other line ends are kept as they are.
 std::optional<std::u16string> decode_hive_file(std::string_view bytes, hive_file_form& form,
                                                registry_parse_error* error);
 

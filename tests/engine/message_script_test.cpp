@@ -70,7 +70,10 @@ TEST(message_script_test, alternative_is_written_only_for_a_usable_target) {
 }
 
 TEST(message_script_test, hostile_texts_come_back_whole_from_a_parser) {
-    const std::u16string hostile = u"<a href=\"x\">&amp;</a> 'q'\tTAB\nLF\r𠮷\x01]]>";
+    // The NUL (which ended the text) and U+FFFE and U+FFFF (which made the document
+    // ill-formed) were found by fuzzing.
+    const std::u16string hostile = u"<a href=\"x\">&amp;</a> 'q'\tTAB\nLF\r𠮷\x01]]>" +
+                                   std::u16string(u"\uFFFE\uFFFF\0NUL", 6);
     message_script message;
     message_script_item item;
     item.title = hostile + u"1";
@@ -84,9 +87,13 @@ TEST(message_script_test, hostile_texts_come_back_whole_from_a_parser) {
 
     const std::string xml = message.write_candidate_xml(-1, 2147483647);
     ASSERT_EQ(bridge_test::xml_error(xml), "") << xml;
-    // A control character XML cannot hold comes back as a blank; everything else whole.
+    // A control character XML cannot hold comes back as a blank, a non-character as
+    // U+FFFD; everything else whole.
     std::u16string expected = hostile;
-    expected[expected.find(u'\x01')] = u' ';
+    for (char16_t& unit : expected) {
+        if (unit == u'\x01' || unit == u'\0') unit = u' ';
+        if (unit >= 0xFFFE) unit = u'\uFFFD';
+    }
     const auto utf8 = [](const std::u16string& text) { return utility::utf16_to_utf8(text); };
     using texts = std::vector<std::string>;
     EXPECT_EQ(bridge_test::element_texts(xml, "title"), (texts{utf8(expected + u"1"), "second"}));

@@ -262,6 +262,34 @@ TEST(RegistryHive, IsWrittenBackInTheEncodingAndLineEndsItWasReadIn) {
     EXPECT_EQ(created.serialise().substr(0, 38), "Windows Registry Editor Version 5.00\n\n");
 }
 
+// Found by fuzzing: a carriage return or NULs left at the end of a comment, and a line feed
+// in a value name of a file with CR LF line ends, each came back changed from a rewrite.
+TEST(RegistryHive, AHiveWrittenBackReadsBackUnchanged) {
+    const std::u16string section = u"Windows Registry Editor Version 5.00\n\n; top\r\r\r\n"
+                                   u"[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n";
+    // The comment comes last when written: the key after it was opened before.
+    const std::u16string last_comment_with_nuls =
+        u"[HKEY_CURRENT_USER\\Software\\Last]\n" + std::u16string(u"; nul\x01\0\0\n", 9) +
+        u"[HKEY_CURRENT_USER\\Software\\Test]\n\"w\"=dword:00000002\n";
+    const std::u16string name = u"a\nb\r\nc";
+    const std::string files[] = {
+        file_of(section + u"; note\r\r\r\n", u"\n", "utf-8"),
+        file_of(section + u"; last\r", u"\n", "utf-8"),
+        file_of(section, u"\r\n", "utf-16"),
+        file_of(section, u"\r\n", "utf-8 bom"),
+        file_of(section + last_comment_with_nuls, u"\r\n", "utf-16"),
+    };
+    for (const std::string& file : files) {
+        registry_hive hive = parsed(file);
+        hive.set_value(key, {name, registry_type::sz, sz(u"x")});
+        const std::string written = hive.serialise();
+        const registry_hive again = parsed(written);
+        EXPECT_EQ(again.serialise(), written);
+        expect_value(again, name, registry_type::sz, sz(u"x"));
+        expect_value(again, u"v", registry_type::dword, {1, 0, 0, 0});
+    }
+}
+
 TEST(RegistryHive, KeyPathsAreValidated) {
     EXPECT_EQ(registry_hive::normalise_key_path(u"Software\\Test\\"), u"Software\\Test");
     EXPECT_FALSE(registry_hive::normalise_key_path(u"Software\\\\Test").has_value());
