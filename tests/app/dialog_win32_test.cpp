@@ -174,7 +174,9 @@ TEST_F(dialog_win32_test, window_and_controls_follow_template_102) {
         ::GetClassNameW(child, name, 64);
         EXPECT_EQ(_wcsicmp(name, kind.window_class), 0) << name;
         EXPECT_EQ(::GetWindowLongPtrW(child, GWL_STYLE) & kind.styles, kind.styles);
-        if (kind.kind != control_kind::progress_bar) EXPECT_EQ(has_border(child), kind.border);
+        if (kind.kind != control_kind::progress_bar) {
+            EXPECT_EQ(has_border(child), kind.border);
+        }
         if (*control.caption && control.id != id_hint) {
             EXPECT_EQ(window_text(child), wide(control.caption));
         }
