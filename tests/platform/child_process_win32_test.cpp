@@ -74,6 +74,22 @@ protected:
         }
     }
 
+    // Starts the stand-in with a grandchild that sleeps 30 s and returns the grandchild's
+    // process id once the child printed it (0 if it did not within 10 s).
+    DWORD start_with_sleeping_grandchild(child_process& child) {
+        EXPECT_EQ(child.start({stand_in(), "grandchild", "30000", "sleep", "30000"}, {}),
+                  child_process::start_result::started);
+        const auto start = clock_type::now();
+        while (out_.empty() && seconds_since(start) < 10.0) child.wait(out_, err_, 100);
+        return out_.empty() ? 0 : static_cast<DWORD>(std::stoul(out_));
+    }
+
+    // Whether `id` ends within a second.
+    static bool ends_soon(DWORD id) {
+        for (int i = 0; i < 100 && process_running(id); ++i) ::Sleep(10);
+        return !process_running(id);
+    }
+
     std::string out_;
     std::string err_;
 
@@ -201,34 +217,24 @@ TEST_F(child_process_win32_test, background_grandchild_holding_the_pipes_does_no
 
 TEST_F(child_process_win32_test, kill_group_ends_child_and_grandchildren) {
     child_process child;
-    ASSERT_EQ(child.start({stand_in(), "grandchild", "30000", "sleep", "30000"}, {}),
-              child_process::start_result::started);
-    const auto start = clock_type::now();
-    while (out_.empty() && seconds_since(start) < 10.0) child.wait(out_, err_, 100);
-    ASSERT_FALSE(out_.empty());
-    const DWORD grandchild = std::stoul(out_);
+    const DWORD grandchild = start_with_sleeping_grandchild(child);
+    ASSERT_NE(grandchild, 0u);
     EXPECT_TRUE(process_running(grandchild));
     child.kill_group();
     EXPECT_FALSE(child.running());
     EXPECT_EQ(child.exit_code(), 1);
-    for (int i = 0; i < 100 && process_running(grandchild); ++i) ::Sleep(10);
-    EXPECT_FALSE(process_running(grandchild));
+    EXPECT_TRUE(ends_soon(grandchild));
 }
 
 TEST_F(child_process_win32_test, killing_the_children_from_outside_ends_the_whole_tree) {
     child_process child;
-    ASSERT_EQ(child.start({stand_in(), "grandchild", "30000", "sleep", "30000"}, {}),
-              child_process::start_result::started);
-    const auto start = clock_type::now();
-    while (out_.empty() && seconds_since(start) < 10.0) child.wait(out_, err_, 100);
-    ASSERT_FALSE(out_.empty());
-    const DWORD grandchild = std::stoul(out_);
+    const DWORD grandchild = start_with_sleeping_grandchild(child);
+    ASSERT_NE(grandchild, 0u);
     platform::kill_child_processes();
     while (child.wait(out_, err_, 5000) == child_process::wait_result::running) {
     }
     EXPECT_EQ(child.exit_code(), 1);
-    for (int i = 0; i < 100 && process_running(grandchild); ++i) ::Sleep(10);
-    EXPECT_FALSE(process_running(grandchild));
+    EXPECT_TRUE(ends_soon(grandchild));
 }
 
 TEST_F(child_process_win32_test, destructor_ends_a_running_child) {
