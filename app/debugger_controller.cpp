@@ -33,7 +33,7 @@ void debugger_controller::OnRefresh() {
         plugins_ = scan_plugin_folder(plugin_folder_);
         if (plugins_.empty()) {
             view_.enable_run(false);
-            view_.show_message(texts::no_plugin_found);
+            view_.show_message(no_plugin_found_message(plugin_folder_));
             return;
         }
         fill_plugin_list();
