@@ -11,7 +11,8 @@
 // hexadecimal UTF-16 code units ("-" for an empty one), separated by blanks. The case folder holds
 // fuzzcase.pl, fuzzcase.rb and fuzzcase.py; each run is copied to BATCH/plugin/ in turn,
 // and its outputs are written beside it as <ext>.<what>: stdout, stderr, callback_stdout,
-// callback_stderr, and candidates (one line per candidate, its six texts in hex UTF-16).
+// callback_stderr, message (the instance's failure text and any error raised) and
+// candidates (one line per candidate, its six texts in hex UTF-16).
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -79,12 +80,9 @@ std::vector<case_request> read_cases(const fs::path& file) {
     return cases;
 }
 
-vuro_plugin::processing_request processing_request_of(const case_request& c) {
-    vuro_plugin::processing_request request{};
-    vuro_plugin::fill_host_constants(request);
-    vuro_plugin::assign_request_text(request.composition_text, request.composition_length, c.composition);
-    vuro_plugin::assign_request_text(request.reading_text, request.reading_length, c.reading);
-    // The address field has one unit more than a host uses.
+// Both records end with the proxy; a host uses 512 units of either address field.
+template <typename request_type>
+void assign_proxy(request_type& request, const case_request& c) {
     vuro_plugin::assign_request_text(request.proxy_address, 512, request.proxy_address_length,
                                      c.proxy_address);
     request.proxy_port = c.proxy_port;
@@ -92,6 +90,14 @@ vuro_plugin::processing_request processing_request_of(const case_request& c) {
                                      c.proxy_username);
     vuro_plugin::assign_request_text(request.proxy_password, request.proxy_password_length,
                                      c.proxy_password);
+}
+
+vuro_plugin::processing_request processing_request_of(const case_request& c) {
+    vuro_plugin::processing_request request{};
+    vuro_plugin::fill_host_constants(request);
+    vuro_plugin::assign_request_text(request.composition_text, request.composition_length, c.composition);
+    vuro_plugin::assign_request_text(request.reading_text, request.reading_length, c.reading);
+    assign_proxy(request, c);
     return request;
 }
 
@@ -99,12 +105,7 @@ vuro_plugin::callback_request callback_request_of(const case_request& c) {
     vuro_plugin::callback_request request{};
     vuro_plugin::assign_request_text(request.candidate_text, request.candidate_length, c.candidate);
     vuro_plugin::assign_request_text(request.composition_text, request.composition_length, c.composition);
-    vuro_plugin::assign_request_text(request.proxy_address, request.proxy_address_length, c.proxy_address);
-    request.proxy_port = c.proxy_port;
-    vuro_plugin::assign_request_text(request.proxy_username, request.proxy_username_length,
-                                     c.proxy_username);
-    vuro_plugin::assign_request_text(request.proxy_password, request.proxy_password_length,
-                                     c.proxy_password);
+    assign_proxy(request, c);
     return request;
 }
 
@@ -140,11 +141,18 @@ public:
         vuro_plugin_message_quit_flag quit_flag;
         instance_->prepare_processing();
         const auto message = instance_->create_plugin_message(0, 0);
-        instance_->run_processing(message, processing_request_of(c), quit_flag);
+        // An error the instance raises (a document past its size limit, say) is part of
+        // what the languages must agree on.
+        std::string raised;
+        try {
+            instance_->run_processing(message, processing_request_of(c), quit_flag);
+        } catch (const std::exception& error) {
+            raised = std::string("\nraised: ") + error.what();
+        }
         instance_->complete_processing();
         write(prefix + "stdout", instance_->get_standard_output());
         write(prefix + "stderr", instance_->get_standard_error());
-        write(prefix + "message", utility::utf16_to_utf8(instance_->get_message()));
+        write(prefix + "message", utility::utf16_to_utf8(instance_->get_message()) + raised);
         write(prefix + "candidates",
               candidate_lines(dynamic_cast<const vuro_plugin::message_script&>(*message)));
 
