@@ -33,6 +33,11 @@ RULES = {
     "perl-number-is-text":
         "Perl has one scalar for numbers and text: an integer candidate field is text there "
         "(its digits) and no text in Ruby and Python. The Perl plug-in gets undef in its place.",
+    "perl-lax-utf8-layer":
+        "Perl's strict UTF-8 layer (':encoding(UTF-8)') writes a non-character such as U+FDD0 or "
+        "U+1FFFF as the text \\x{...}, and any UTF-8 layer warns of it on standard error; "
+        "Python's and Ruby's UTF-8 write it silently. The Perl plug-in that sets a layer sets "
+        "':encoding(utf8)' under no warnings 'nonchar'.",
 }
 
 FAKE_DOCUMENT = ('<?xml version="1.0" encoding="UTF-8" ?>\n\n<itemlist>\n'
@@ -221,6 +226,7 @@ def generate_case(seed, index):
     return {
         "result": result(rng),
         "stdout": [printed_text(rng) for _ in range(rng.choice([0, 0, 0, 1, 2, 3]))],
+        "print_style": rng.choice(["write", "write", "write", "layer", "own_stream"]),
         "stderr": [printed_text(rng) for _ in range(rng.choice([0, 0, 1, 2]))],
         "request": request(rng),
     }
@@ -288,6 +294,34 @@ def literal(value, syntax, rules, in_field=False):
         for key, each in value.pairs)
 
 
+# How a plug-in prints on standard output, the same in each language: writing to the
+# stream the bridge gave it, through a UTF-8 encoding layer it set on that stream, or
+# through a buffered stream of its own on descriptor 1 that it made the default output
+# and never flushes. Per language: what run_process does first, and how it prints.
+PRINT_STYLES = {
+    "py": {"write": ("", "sys.stdout.write(%s)"),
+           "layer": ("sys.stdout.reconfigure(encoding='utf-8')", "sys.stdout.write(%s)"),
+           "own_stream": ("sys.stdout = open(1, 'w', encoding='utf-8', closefd=False)",
+                          "sys.stdout.write(%s)")},
+    "rb": {"write": ("", "$stdout.write(%s)"),
+           "layer": ("$stdout.set_encoding(Encoding::UTF_8)", "$stdout.write(%s)"),
+           "own_stream": ("$stdout = IO.new(1, 'w', autoclose: false)", "$stdout.write(%s)")},
+    "pl": {"write": ("", "print STDOUT Encode::encode_utf8(%s);"),
+           "layer": ("binmode(STDOUT, ':encoding(UTF-8)');", "print STDOUT %s;"),
+           "own_stream": ("open(my $own, '>&=', 1) or die; select($own);",
+                          "print {$own} Encode::encode_utf8(%s);")},
+}
+
+
+def stdout_lines(case, extension, syntax, rules):
+    setup, write = PRINT_STYLES[extension][case["print_style"]]
+    if extension == "pl" and "perl-lax-utf8-layer" in rules:
+        setup = setup.replace("binmode(STDOUT, ':encoding(UTF-8)');",
+                              "no warnings 'nonchar'; binmode(STDOUT, ':encoding(utf8)');")
+    lines = ["    " + setup] if setup and case["stdout"] else []
+    return lines + ["    " + write % literal(t, syntax, rules) for t in case["stdout"]]
+
+
 def python_plugin(case, rules):
     lines = ["import sys", "",
              "def fuzz_echo(request):",
@@ -301,7 +335,7 @@ def python_plugin(case, rules):
              "    sys.stderr.write('echo ' + ' '.join(fields) + '\\n')", "",
              "def vuro_plugin_run_process(request):",
              "    fuzz_echo(request)"]
-    lines += ["    sys.stdout.write(%s)" % literal(t, PYTHON, rules) for t in case["stdout"]]
+    lines += stdout_lines(case, "py", PYTHON, rules)
     lines += ["    sys.stderr.write(%s)" % literal(t, PYTHON, rules) for t in case["stderr"]]
     lines += ["    return " + literal(case["result"], PYTHON, rules), "",
               "def vuro_plugin_run_callback(request):", "    fuzz_echo(request)", ""]
@@ -325,7 +359,7 @@ def ruby_plugin(case, rules):
              "  end", "",
              "  def run_process(request)",
              "    fuzz_echo(request)"]
-    lines += ["    $stdout.write(%s)" % literal(t, RUBY, rules) for t in case["stdout"]]
+    lines += stdout_lines(case, "rb", RUBY, rules)
     lines += ["    $stderr.write(%s)" % literal(t, RUBY, rules) for t in case["stderr"]]
     lines += ["    return " + literal(case["result"], RUBY, rules), "  end", "",
               "  def run_callback(request)", "    fuzz_echo(request)", "  end", "end", ""]
@@ -357,7 +391,7 @@ def perl_plugin(case, rules):
              "sub run_process {",
              "    my ($request) = @_;",
              "    fuzz_echo($request);"]
-    lines += ["    print STDOUT Encode::encode_utf8(%s);" % literal(t, PERL, rules) for t in case["stdout"]]
+    lines += stdout_lines(case, "pl", PERL, rules)
     lines += ["    print STDERR Encode::encode_utf8(%s);" % literal(t, PERL, rules) for t in case["stderr"]]
     lines += ["    return " + perl_result(case["result"], rules) + ";", "}", "",
               "sub run_callback {", "    fuzz_echo($_[0]);", "}", "", "1;", ""]
@@ -482,7 +516,8 @@ def read_outputs(case_folder):
 def first_difference(first, second):
     at = next((i for i in range(min(len(first), len(second))) if first[i] != second[i]),
               min(len(first), len(second)))
-    return "at byte %d: %r / %r" % (at, first[at - 20:at + 40], second[at - 20:at + 40])
+    start = max(0, at - 20)
+    return "at byte %d: %r / %r" % (at, first[start:at + 40], second[start:at + 40])
 
 
 def mismatches(case, settings, outputs):
