@@ -224,13 +224,19 @@ def request(rng):
 def generate_case(seed, index):
     # New draws go last, so that the cases listed in fuzz_findings.txt stay what they were.
     rng = random.Random("%s/%d" % (seed, index))
-    return {
+    case = {
         "result": result(rng),
         "stdout": [printed_text(rng) for _ in range(rng.choice([0, 0, 0, 1, 2, 3]))],
         "print_style": rng.choice(["write", "write", "write", "layer", "own_stream"]),
         "stderr": [printed_text(rng) for _ in range(rng.choice([0, 0, 1, 2]))],
         "request": request(rng),
     }
+    case["unbuffered"] = rng.random() < 0.2
+    if rng.random() < 0.04:
+        # More than a pipe holds, on either stream.
+        unit = piece(rng)
+        case[rng.choice(["stdout", "stderr"])].append(Text([(unit, 80000 // len(unit))]))
+    return case
 
 
 def batch_settings(seed, batch):
@@ -314,13 +320,22 @@ PRINT_STYLES = {
 }
 
 
+# A plug-in whose every print reaches the descriptor at once.
+UNBUFFERED = {"py": ("", "; sys.stdout.flush()"), "rb": ("$stdout.sync = true", ""),
+              "pl": ("$| = 1;", "")}
+
+
 def stdout_lines(case, extension, syntax, rules):
     setup, write = PRINT_STYLES[extension][case["print_style"]]
     if extension == "pl" and "perl-lax-utf8-layer" in rules:
         setup = setup.replace("binmode(STDOUT, ':encoding(UTF-8)');",
                               "no warnings 'nonchar'; binmode(STDOUT, ':encoding(utf8)');")
+    after = ""
+    if case["unbuffered"]:
+        more, after = UNBUFFERED[extension]
+        setup = "; ".join(part for part in (setup, more) if part)
     lines = ["    " + setup] if setup and case["stdout"] else []
-    return lines + ["    " + write % literal(t, syntax, rules) for t in case["stdout"]]
+    return lines + ["    " + write % literal(t, syntax, rules) + after for t in case["stdout"]]
 
 
 def python_plugin(case, rules):
