@@ -1,4 +1,5 @@
 #include "platform/child_process.h"
+#include "platform/wake_up.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -274,6 +275,12 @@ struct child_process::state {
         running = false;
     }
 
+    void kill() {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);  // in case it left its group
+        reap(0);
+    }
+
     static void read_pipe(stream& s, std::string& sink) {
         if (s.fd < 0) return;
         if (read_available(s, sink) == read_outcome::closed) close_descriptor(s.fd);
@@ -335,11 +342,11 @@ child_process::start_result child_process::start(const std::vector<std::string>&
 }
 
 child_process::wait_result child_process::wait(std::string& out, std::string& err,
-                                               int timeout_ms) {
+                                               int timeout_ms, const wake_up* wake) {
     state& s = *state_;
     if (!s.running) return wait_result::ended;
 
-    pollfd fds[3];
+    pollfd fds[4];
     nfds_t count = 0;
     const auto watch = [&](int fd) {
         if (fd < 0) return -1;
@@ -349,6 +356,7 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
     const int out_slot = watch(s.out.fd);
     const int err_slot = watch(s.err.fd);
     const int process_slot = watch(s.process_fd);
+    const int wake_slot = watch(wake != nullptr ? static_cast<int>(wake->native_handle()) : -1);
     if (s.process_fd < 0 && (timeout_ms < 0 || timeout_ms > fallback_tick_ms))
         timeout_ms = fallback_tick_ms;
 
@@ -366,17 +374,28 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
         s.reap(WNOHANG);
         ended = s.reaped;
     }
-    if (!ended) return wait_result::running;
-    s.finish(out, err);
-    return wait_result::ended;
+    if (ended) {
+        s.finish(out, err);
+        return wait_result::ended;
+    }
+    if (wake_slot >= 0 && fds[wake_slot].revents != 0) return wait_result::woken;
+    return wait_result::running;
 }
 
 void child_process::kill_group() {
     state& s = *state_;
+    if (s.running) s.kill();
+    s.close_all();
+}
+
+void child_process::kill_group(std::string& out, std::string& err) {
+    state& s = *state_;
     if (s.running) {
-        ::kill(-s.pid, SIGKILL);
-        ::kill(s.pid, SIGKILL);  // in case it left its group
-        s.reap(0);
+        s.kill();  // dead before the last read: it writes nothing after that
+        s.out.measure_pipe();
+        s.err.measure_pipe();
+        state::read_pipe(s.out, out);
+        state::read_pipe(s.err, err);
     }
     s.close_all();
 }
