@@ -123,10 +123,18 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
     return after_run(options, text, result, out, err);
 }
 
-}  // namespace
+// A failed write is never success: the reader got less than the exit code would claim.
+int with_writes_checked(int code, std::ostream& out, std::ostream& err) {
+    out.flush();
+    err.flush();
+    if (out && err) return code;
+    if (!out) err << program << "standard output could not be written\n" << std::flush;
+    return code == exit_ran || code == exit_no_language || code == exit_usage ? exit_failure
+                                                                                : code;
+}
 
-int run_command_line(const std::vector<std::string>& arguments, std::ostream& out,
-                     std::ostream& err) {
+int run_checked(const std::vector<std::string>& arguments, std::ostream& out,
+                std::ostream& err) {
     try {
         const parse_result parsed = parse_command_line(arguments);
         if (!parsed.error.empty()) {
@@ -149,6 +157,13 @@ int run_command_line(const std::vector<std::string>& arguments, std::ostream& ou
         err << terminal_text(texts::unexpected_error) << '\n';
     }
     return exit_failure;
+}
+
+}  // namespace
+
+int run_command_line(const std::vector<std::string>& arguments, std::ostream& out,
+                     std::ostream& err) {
+    return with_writes_checked(run_checked(arguments, out, err), out, err);
 }
 
 }  // namespace vuro_plugin::cli
