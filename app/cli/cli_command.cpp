@@ -106,7 +106,7 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
     cli_view view(text, out, err);
     debugger_controller controller(view, find_plugin_folder());
     controller.show_plugins({*plugin});
-    const run_result result = controller.OnRun(true);
+    const run_result result = controller.OnRun({text, 0}, true);
     switch (result.result) {
         case run_result::outcome::not_started:
             return exit_usage;
@@ -116,6 +116,8 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
             return exit_no_language;
         case run_result::outcome::failed:
             err << program << result.error << '\n';
+            return exit_failure;
+        case run_result::outcome::stopped:
             return exit_failure;
         case run_result::outcome::completed:
             break;
