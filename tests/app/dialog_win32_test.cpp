@@ -295,9 +295,12 @@ TEST_F(dialog_win32_test, window_keeps_working_during_a_run_and_closing_it_ends_
 // stream; both say their process ids.
 class hanging_run_win32 : public dialog_win32_test {
 protected:
+    void SetUp() override {
+        dialog_win32_test::SetUp();
+        add_plugin("slow.rb", "sleep 30000\n");
+    }
     // Starts the run; the ids of the interpreter and its copy once they hang.
     std::vector<DWORD> start_run(dialog& d) {
-        add_plugin("slow.rb", "sleep 30000\n");
         ::SetWindowTextW(item(d, id_lookup_text), L"x");
         click(d, id_run);
         std::vector<DWORD> ids;
@@ -321,8 +324,16 @@ protected:
         EXPECT_TRUE(fs::is_empty(data_folder()));
     }
 
+    void TearDown() override {
+        for (const auto& box : answerer_.seen()) ADD_FAILURE() << "message: " << narrow(box.text);
+    }
+    static std::string narrow(const std::wstring& text) {
+        return utility::utf16_to_utf8(std::u16string(text.begin(), text.end()));
+    }
+
     const fs::path marker_ = folder_.path() / "ids";
     test_support::scoped_environment marker_variable_{"STAND_IN_MARKER", marker_.string()};
+    test_support::message_box_answerer answerer_;  // no run of these shows a message
 };
 
 TEST_F(hanging_run_win32, escape_stops_the_run_and_keeps_the_window) {
