@@ -55,14 +55,14 @@ double timed_run(const std::string& script, std::size_t expected_each) {
     std::string out;
     std::string err;
     const auto start = clock_type::now();
-    const int result = vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
+    const auto result = vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
     const double wall = seconds(clock_type::now() - start);
     const auto captured = [](const std::string& buffer) {
         return buffer.empty() ? 0 : buffer.size() - 1;  // less the closing 0 byte
     };
-    if (result != vuro_plugin::command_completed || captured(out) != expected_each ||
+    if (result != vuro_plugin::command_result::completed || captured(out) != expected_each ||
         captured(err) != expected_each) {
-        std::fprintf(stderr, "run failed: result %d, %zu and %zu bytes\n", result, out.size(), err.size());
+        std::fprintf(stderr, "run failed: result %s, %zu and %zu bytes\n", vuro_plugin::to_string(result), out.size(), err.size());
         std::exit(1);
     }
     return wall;
@@ -150,7 +150,7 @@ void endless_output_memory() {
     std::string err;
     vuro_plugin::capture_cut cut;
     const auto start = clock_type::now();
-    const int result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err, true,
+    const auto result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err, true,
                                                     settings, &cut);
     const double wall = seconds(clock_type::now() - start);
     const double peak_mib = status_kib("VmHWM") / 1024.0;
@@ -159,7 +159,7 @@ void endless_output_memory() {
     std::printf("(c) child prints for 5 s under a 5 s limit: %s after %.2f s, %.1f MiB kept, %s;\n"
                 "    parent peak RSS %.1f MiB, %.1f MiB before the run: +%.1f MiB = limit %.0f MiB "
                 "+ %.1f MiB%s\n",
-                result == vuro_plugin::command_timed_out ? "timed out" : "ended early", wall,
+                result == vuro_plugin::command_result::timed_out ? "timed out" : "ended early", wall,
                 out.size() / double(1 << 20), cut.output ? "marked cut" : "NOT marked cut", peak_mib,
                 before_mib, peak_mib - before_mib, limit_mib, peak_mib - before_mib - limit_mib,
                 peak_reset ? "" : " (peak not reset: includes earlier runs)");
