@@ -1,6 +1,7 @@
 #include "app/cli/cli_command.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -10,7 +11,9 @@
 #include "app/debugger_texts.h"
 #include "app/product_info.h"
 #include "app/request_fill.h"
+#include "engine/cancel_token.h"
 #include "engine/vuro_plugin_instance_script.h"
+#include "platform/termination_signals.h"
 #include "utility/direct_settings.h"
 #include "utility/text_conversion.h"
 
@@ -91,6 +94,10 @@ int after_run(const cli_options& options, const std::u16string& text, const run_
     return exit_ran;
 }
 
+int run_and_follow(const cli_options& options, const plugin_entry& plugin,
+                   const std::u16string& text, const controller_options& settings,
+                   std::ostream& out, std::ostream& err);
+
 int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err) {
     const std::optional<plugin_entry> plugin = resolve_plugin(options.plugin);
     if (!plugin) {
@@ -103,10 +110,24 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
         err << program << "CANDIDATE holds at most " << lookup_text_capacity << " UTF-16 units\n";
         return exit_usage;
     }
+    controller_options settings;
+    settings.runner.cancel = std::make_shared<cancel_token>();
+    // A signal stops the call under way (and every later one) through the token; the
+    // program ends with the signal's code once the engine has ended the child's tree.
+    const platform::termination_signals signals(
+        [cancel = settings.runner.cancel](int) { cancel->cancel(); });
+    const int code = run_and_follow(options, *plugin, text, settings, out, err);
+    return signals.received() != 0 ? signals.received() : code;
+}
+
+int run_and_follow(const cli_options& options, const plugin_entry& plugin,
+                   const std::u16string& text, const controller_options& settings,
+                   std::ostream& out, std::ostream& err) {
     cli_view view(text, out, err);
-    debugger_controller controller(view, find_plugin_folder());
-    controller.show_plugins({*plugin});
+    debugger_controller controller(view, find_plugin_folder(), settings);
+    controller.show_plugins({plugin});
     const run_result result = controller.OnRun(true);
+    if (settings.runner.cancel->cancelled()) return exit_failure;  // a signal's code wins
     switch (result.result) {
         case run_result::outcome::not_started:
             return exit_usage;

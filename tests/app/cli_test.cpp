@@ -198,7 +198,7 @@ protected:
 
 // Ctrl+C, a terminal that goes away, a kill, or a plug-in that ends its own host: the
 // interpreter and what it started end with the program, and the bridge file goes.
-TEST_F(cli_stop_test, DISABLED_a_termination_request_during_a_call_ends_the_plug_in_and_its_bridge_file) {
+TEST_F(cli_stop_test, a_termination_request_during_a_call_ends_the_plug_in_and_its_bridge_file) {
     const struct {
         const char* name;
         std::vector<std::string> arguments;
