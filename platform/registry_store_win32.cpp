@@ -98,6 +98,10 @@ std::string registry_hive_file(registry_root) { return {}; }
 // The registry is always there to be read; a key or value that is not is simply absent.
 std::string registry_hive_problem(registry_root) { return {}; }
 
+// The registry keeps its own consistency; there is no file to read once.
+registry_read_scope::registry_read_scope(registry_root root) : root_(root) {}
+registry_read_scope::~registry_read_scope() = default;
+
 // One value is written by one registry call: there is no lock of ours to wait for.
 void set_registry_lock_wait(std::chrono::milliseconds) {}
 

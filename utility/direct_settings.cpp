@@ -118,8 +118,9 @@ void direct_settings::save_settings() const {
     }
 }
 
-std::string direct_settings_problem() {
-    return platform::registry_hive_problem(platform::registry_root::current_user);
+direct_settings_read read_direct_settings() {
+    const platform::registry_read_scope scope(platform::registry_root::current_user);
+    return {direct_settings(), scope.fault()};
 }
 
 }  // namespace utility

@@ -126,8 +126,7 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
     cli_view view(text, out, err);
     debugger_controller controller(view, find_plugin_folder(), settings);
     controller.show_plugins({plugin});
-    const run_result result = controller.OnRun(true);
-    if (settings.runner.cancel->cancelled()) return exit_failure;  // a signal's code wins
+    const run_result result = controller.OnRun({text, 0}, true);
     switch (result.result) {
         case run_result::outcome::not_started:
             return exit_usage;
@@ -138,6 +137,8 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
         case run_result::outcome::failed:
             err << program << result.error << '\n';
             return exit_failure;
+        case run_result::outcome::stopped:
+            return exit_failure;  // only a signal stops a run here: its code wins
         case run_result::outcome::completed:
             break;
     }

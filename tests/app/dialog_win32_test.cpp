@@ -283,12 +283,88 @@ TEST_F(dialog_win32_test, window_keeps_working_during_a_run_and_closing_it_ends_
     EXPECT_TRUE(d->run_in_progress());
 
     clock = std::chrono::steady_clock::now();
-    ::SendMessageW(d->window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ::SendMessageW(d->window(), WM_CLOSE, 0, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - clock, 15s);
     EXPECT_EQ(d->window(), nullptr);
     EXPECT_FALSE(d->run_in_progress());
     EXPECT_TRUE(pump_until([] { return test_support::descendant_processes().empty(); }, 10s));
     EXPECT_TRUE(fs::is_empty(data_folder()));
+}
+
+// A run whose stand-in interpreter hangs, with a copy of itself, after a line on each
+// stream; both say their process ids.
+class hanging_run_win32 : public dialog_win32_test {
+protected:
+    // Starts the run; the ids of the interpreter and its copy once they hang.
+    std::vector<DWORD> start_run(dialog& d) {
+        add_plugin("slow.rb", "sleep 30000\n");
+        ::SetWindowTextW(item(d, id_lookup_text), L"x");
+        click(d, id_run);
+        std::vector<DWORD> ids;
+        EXPECT_TRUE(pump_until([&] {
+            std::ifstream marker(marker_);
+            DWORD own = 0, copy = 0;
+            if (!(marker >> own >> copy)) return false;
+            ids = {own, copy};
+            return true;
+        }));
+        return ids;
+    }
+    // Both processes end (waited for by id) and no bridge file is left.
+    void expect_nothing_left(const std::vector<DWORD>& ids) const {
+        for (const DWORD id : ids) {
+            const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+            if (process == nullptr) continue;  // gone already
+            EXPECT_EQ(::WaitForSingleObject(process, 30000), WAIT_OBJECT_0) << id;
+            ::CloseHandle(process);
+        }
+        EXPECT_TRUE(fs::is_empty(data_folder()));
+    }
+
+    const fs::path marker_ = folder_.path() / "ids";
+    test_support::scoped_environment marker_variable_{"STAND_IN_MARKER", marker_.string()};
+};
+
+TEST_F(hanging_run_win32, escape_stops_the_run_and_keeps_the_window) {
+    auto d = open();
+    const std::wstring title = wide(texts::dialog_title);
+    const std::vector<DWORD> ids = start_run(*d);
+    EXPECT_EQ(window_text(d->window()), title + wide(texts::run_going_title_suffix));
+
+    // What the dialog manager makes of Escape.
+    ::SendMessageW(d->window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(pump_until([&] { return !d->run_in_progress(); }));
+    EXPECT_TRUE(::IsWindow(d->window()));
+    expect_nothing_left(ids);
+    EXPECT_EQ(window_text(item(*d, id_standard_output)), L"syntax ok\r\nbefore\r\n\r\n");
+    EXPECT_EQ(window_text(item(*d, id_standard_error)),
+              L"error before\r\n\r\n" + wide(texts::run_stopped) + L"\r\n");
+    EXPECT_EQ(progress(*d), 0);
+    EXPECT_TRUE(::IsWindowEnabled(item(*d, id_run)));
+    EXPECT_TRUE(::IsWindowEnabled(item(*d, id_refresh)));
+    EXPECT_EQ(window_text(d->window()), title);
+
+    // With no run going, Escape closes the dialog as ever.
+    ::SendMessageW(d->window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(d->window(), nullptr);
+}
+
+TEST_F(hanging_run_win32, closing_or_the_session_ending_ends_the_run_and_leaves_nothing) {
+    const struct {
+        const char* name;
+        UINT message;
+        WPARAM wparam;
+    } cases[] = {{"close box", WM_CLOSE, 0}, {"session ends", WM_ENDSESSION, TRUE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(marker_);
+        auto d = open();
+        const std::vector<DWORD> ids = start_run(*d);
+        ::SendMessageW(d->window(), c.message, c.wparam, 0);
+        EXPECT_EQ(d->window(), nullptr);
+        EXPECT_FALSE(d->run_in_progress());
+        expect_nothing_left(ids);
+    }
 }
 
 // The program itself: its resources, its start with an empty plug-in folder, its end.

@@ -338,4 +338,42 @@ TEST_F(RegistryStore, TwoThreadsWritingAtOnceKeepEveryValue) {
     expect_all_values({"one", "two"}, 100);
 }
 
+// Everything read within a scope comes from its one read of the file, and the scope says
+// why the values read as none.
+TEST_F(RegistryStore, AReadScopeSeesOneReadOfTheHiveAndItsFault) {
+    using kind = platform::registry_fault::kind;
+    const std::string sound = hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n");
+    const std::string broken = hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:1\n");
+    const struct {
+        const char* name;
+        std::string bytes;  // empty: no file
+        kind fault;
+        std::size_t line;
+        bool readable;
+    } cases[] = {
+        {"sound", sound, kind::none, 0, true},
+        {"no file", "", kind::none, 0, false},
+        {"does not parse", broken, kind::does_not_parse, 4, false},
+        {"too large", std::string(65 << 20, ' '), kind::too_large, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(user_hive());
+        if (!c.bytes.empty()) write_file(user_hive(), c.bytes);
+        const platform::registry_read_scope scope(user);
+        EXPECT_EQ(scope.fault().what, c.fault);
+        EXPECT_EQ(scope.fault().line, c.line);
+        EXPECT_EQ(scope.fault().file, user_hive().string());
+        // The file changes under the scope: what is read does not.
+        write_file(user_hive(), c.readable ? broken : sound);
+        const auto key = registry_key::open(user, u"Software\\Test");
+        EXPECT_EQ(key != nullptr, c.readable);
+        if (key) {
+            EXPECT_EQ(read_data(user, u"Software\\Test", u"v"), dword(1));
+        }
+    }
+    // Outside every scope the file is read again.
+    EXPECT_EQ(read_data(user, u"Software\\Test", u"v"), dword(1));
+}
+
 }  // namespace
