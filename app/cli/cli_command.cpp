@@ -10,11 +10,8 @@
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/product_info.h"
-#include "app/request_fill.h"
 #include "engine/cancel_token.h"
-#include "engine/vuro_plugin_instance_script.h"
 #include "platform/termination_signals.h"
-#include "utility/direct_settings.h"
 #include "utility/text_conversion.h"
 
 namespace vuro_plugin::cli {
@@ -55,40 +52,31 @@ int list_plugins(std::ostream& out, std::ostream& err) {
     return exit_ran;
 }
 
-// The outputs of a call the plug-in answered after the run, as the run's are printed.
-void print_outputs(const vuro_plugin_instance_script& instance, std::ostream& out,
-                   std::ostream& err) {
-    const std::string output = instance.get_standard_output();
-    const std::string error = instance.get_standard_error();
-    if (!output.empty()) out << output << '\n';
-    if (!error.empty()) err << error << '\n';
-}
-
+// The commands after the run print what their own call printed, as the run's outputs are
+// printed; a command that was stopped ends the program (a signal's code wins).
 int after_run(const cli_options& options, const std::u16string& text, const run_result& result,
-              std::ostream& out, std::ostream& err) {
-    auto& instance = dynamic_cast<vuro_plugin_instance_script&>(*result.instance);
-    if (options.viewer_xml) out << instance.get_plugin_receive_data(result.message, 0, 0).xml;
+              debugger_controller& controller, std::ostream& out, std::ostream& err) {
+    if (options.viewer_xml) out << result.instance->get_plugin_receive_data(result.message, 0, 0).xml;
     if (options.callback_candidate) {
-        if (!instance.has_callback()) {
+        const command_outcome callback = controller.OnCallback(
+            result, utility::utf8_to_utf16(*options.callback_candidate), text);
+        if (callback == command_outcome::stopped) return exit_failure;
+        if (callback == command_outcome::not_declared)
             err << program << "the plug-in declares no callback; run_callback was not called\n";
-        } else {
-            callback_request request{};
-            fill_callback_request(request, utility::utf8_to_utf16(*options.callback_candidate),
-                                  text, utility::direct_settings());
-            instance.run_callback(result.message, request, nullptr);
-            print_outputs(instance, out, err);
-        }
     }
     if (options.preference) {
-        if (!instance.has_preference()) {
-            err << program << "the plug-in declares no preference; run_preference was not called\n";
-        } else {
-            const bool answered = instance.run_preference(0, 0);
-            print_outputs(instance, out, err);
-            if (!answered) {
+        switch (controller.OnPreference(result)) {
+            case command_outcome::not_declared:
+                err << program
+                    << "the plug-in declares no preference; run_preference was not called\n";
+                break;
+            case command_outcome::failed:
                 err << program << "run_preference failed\n";
                 return exit_failure;
-            }
+            case command_outcome::stopped:
+                return exit_failure;
+            default:
+                break;
         }
     }
     return exit_ran;
@@ -142,7 +130,7 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
         case run_result::outcome::completed:
             break;
     }
-    return after_run(options, text, result, out, err);
+    return after_run(options, text, result, controller, out, err);
 }
 
 // A failed write is never success: the reader got less than the exit code would claim.
