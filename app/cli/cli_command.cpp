@@ -44,7 +44,7 @@ std::optional<plugin_entry> resolve_plugin(const std::string& name) {
 }
 
 int list_plugins(std::ostream& out, std::ostream& err) {
-    cli_view view({}, out, err);
+    cli_view view(out, err);
     debugger_controller controller(view, find_plugin_folder());
     controller.OnRefresh();
     for (const std::u16string& item : view.plugin_items())
@@ -111,7 +111,7 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
 int run_and_follow(const cli_options& options, const plugin_entry& plugin,
                    const std::u16string& text, const controller_options& settings,
                    std::ostream& out, std::ostream& err) {
-    cli_view view(text, out, err);
+    cli_view view(out, err);
     debugger_controller controller(view, find_plugin_folder(), settings);
     controller.show_plugins({plugin});
     const run_result result = controller.OnRun({text, 0}, true);
