@@ -126,26 +126,86 @@ HWND find_message_box(DWORD process, const std::wstring& caption,
 
 std::wstring message_box_text(HWND box) { return scan(box).text; }
 
-// Found through the parent each process names; a process older than that parent is
-// not its child (it outlived an earlier process of that number).
-std::vector<DWORD> descendant_processes() {
+namespace {
+
+// When the process of that number was created; false when it is gone.
+bool creation_time(DWORD process, ULONGLONG& created) {
+    const HANDLE handle = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (handle == nullptr) return false;
+    FILETIME times[4];
+    const bool known = ::GetProcessTimes(handle, &times[0], &times[1], &times[2], &times[3]);
+    ::CloseHandle(handle);
+    created = (ULONGLONG{times[0].dwHighDateTime} << 32) | times[0].dwLowDateTime;
+    return known;
+}
+
+std::vector<PROCESSENTRY32W> running_processes() {
     std::vector<PROCESSENTRY32W> all;
     const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return {};
+    if (snapshot == INVALID_HANDLE_VALUE) return all;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
          more = ::Process32NextW(snapshot, &entry))
         all.push_back(entry);
     ::CloseHandle(snapshot);
-    std::vector<DWORD> found{::GetCurrentProcessId()};
+    return all;
+}
+
+}  // namespace
+
+// Found through the parent each process names. Process numbers are reused (quickly under
+// Wine), so a process created before the one it names as parent is not its child: it
+// outlived an earlier process of that number.
+std::vector<process_entry> descendant_processes() {
+    struct known {
+        process_entry entry;
+        ULONGLONG created;
+    };
+    std::vector<known> found(1);
+    found[0].entry.id = ::GetCurrentProcessId();
+    if (!creation_time(found[0].entry.id, found[0].created)) return {};
+    const std::vector<PROCESSENTRY32W> all = running_processes();
     for (std::size_t i = 0; i < found.size(); ++i)
-        for (const PROCESSENTRY32W& process : all)
-            if (process.th32ParentProcessID == found[i] && process.th32ProcessID != found[i] &&
-                std::find(found.begin(), found.end(), process.th32ProcessID) == found.end())
-                found.push_back(process.th32ProcessID);
-    found.erase(found.begin());
-    return found;
+        for (const PROCESSENTRY32W& process : all) {
+            known child{{process.th32ProcessID, process.th32ParentProcessID, process.szExeFile}, 0};
+            if (process.th32ParentProcessID == found[i].entry.id &&
+                process.th32ProcessID != found[i].entry.id &&
+                std::none_of(found.begin(), found.end(),
+                             [&](const known& k) { return k.entry.id == child.entry.id; }) &&
+                creation_time(child.entry.id, child.created) && child.created >= found[i].created)
+                found.push_back(child);
+        }
+    std::vector<process_entry> descendants;
+    for (std::size_t i = 1; i < found.size(); ++i) descendants.push_back(found[i].entry);
+    return descendants;
+}
+
+std::vector<DWORD> process_and_its_copy(const std::wstring& image) {
+    const std::vector<process_entry> descendants = descendant_processes();
+    const auto named = [&](const process_entry& p) { return _wcsicmp(p.image.c_str(), image.c_str()) == 0; };
+    for (const process_entry& parent : descendants)
+        for (const process_entry& child : descendants)
+            if (named(parent) && named(child) && child.parent == parent.id)
+                return {parent.id, child.id};
+    return {};
+}
+
+process_watch::process_watch(const std::vector<DWORD>& ids) {
+    for (const DWORD id : ids) {
+        const HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+        if (handle != nullptr) handles_.push_back(handle);
+    }
+}
+
+process_watch::~process_watch() {
+    for (const HANDLE handle : handles_) ::CloseHandle(handle);
+}
+
+bool process_watch::all_ended() const {
+    return std::all_of(handles_.begin(), handles_.end(), [](HANDLE handle) {
+        return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    });
 }
 
 // Copied from the window's own surface, so that no other window covering it shows. (Its

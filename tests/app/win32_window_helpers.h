@@ -44,8 +44,35 @@ private:
 HWND find_message_box(DWORD process, const std::wstring& caption, std::chrono::milliseconds limit);
 std::wstring message_box_text(HWND box);
 
-// The processes this process started, and those they started, still running.
-std::vector<DWORD> descendant_processes();
+// A running process as the system lists it.
+struct process_entry {
+    DWORD id, parent;
+    std::wstring image;  // the program's file name, "ruby.exe"
+};
+
+// The processes this process started, and those they started, still running. The system
+// may start processes of its own on behalf of this one (a console host, the desktop
+// process), so look for the ones wanted by name rather than count them all.
+std::vector<process_entry> descendant_processes();
+
+// A descendant named `image` with a child of the same name (the stand-in interpreter and
+// the sleeping copy of itself it starts): their ids, parent first, or none yet.
+std::vector<DWORD> process_and_its_copy(const std::wstring& image);
+
+// Processes held open from when they were found, so that a later process given one of
+// their numbers is never taken for them.
+class process_watch {
+public:
+    explicit process_watch(const std::vector<DWORD>& ids);
+    ~process_watch();
+    process_watch(const process_watch&) = delete;
+    process_watch& operator=(const process_watch&) = delete;
+
+    bool all_ended() const;
+
+private:
+    std::vector<HANDLE> handles_;
+};
 
 // Writes what `window` shows, frame included, as a PNG file.
 bool save_window_picture(HWND window, const std::wstring& path);
