@@ -204,24 +204,21 @@ void debugger_controller::AppendStandardError(const std::string& bytes) {
 // controller's thread.
 void debugger_controller::append(output_box box, const std::string& bytes) {
     if (bytes.empty()) return;
-    box_piece piece{box_piece::kind::output, bytes, {}, {}};
-    std::u16string shown;
-    if (view_.wants_box_text()) {
-        shown = box_text_of_output(bytes);
-        piece.shown = shown;
-    }
+    box_piece piece{box_piece::kind::output, bytes, {}, nullptr};
+    if (view_.wants_box_text())
+        piece.shown = std::make_shared<const std::u16string>(box_text_of_output(bytes));
     view_.append_to_box(box, piece);
 }
 
 void debugger_controller::append_cut_notice(output_box box) {
     const std::u16string notice = capture_cut_notice();
-    const std::u16string shown = box_text_of_notice(notice);
-    view_.append_to_box(box, {box_piece::kind::cut_notice, {}, notice, shown});
+    view_.append_to_box(box, {box_piece::kind::cut_notice, {}, notice,
+                              std::make_shared<const std::u16string>(box_text_of_notice(notice))});
 }
 
 void debugger_controller::append_notice(output_box box, const std::u16string& notice) {
-    const std::u16string shown = box_text_of_notice(notice);
-    view_.append_to_box(box, {box_piece::kind::notice, {}, notice, shown});
+    view_.append_to_box(box, {box_piece::kind::notice, {}, notice,
+                              std::make_shared<const std::u16string>(box_text_of_notice(notice))});
 }
 
 void debugger_controller::set_buttons(bool enabled) {

@@ -3,6 +3,7 @@
 // every box text, a view only draws them. A view is called on one thread only. The
 // dialogs, the command-line front end and the tests implement it.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,10 @@ struct box_piece {
     kind what = kind::output;
     std::string_view bytes;      // output: the bytes as captured (UTF-8, no zero byte)
     std::u16string_view notice;  // the notices: their line, without a line end
-    // What the box gains: UTF-16 with every line end CR LF, closed by CR LF. Empty when the
-    // view said it needs no box text.
-    std::u16string_view shown;
+    // What the box gains: UTF-16 with every line end CR LF, closed by CR LF; null when the
+    // view said it needs no box text. Shared, so that an output of tens of megabytes is
+    // made once, on the controller's thread, and never copied on the way to the box.
+    std::shared_ptr<const std::u16string> shown;
 };
 
 class debugger_view {

@@ -33,11 +33,11 @@ public:
     void clear_boxes() override {
         forward([](debugger_view& view) { view.clear_boxes(); });
     }
-    // The piece is copied: the controller's buffers are gone when the window gets to it.
+    // The bytes and the notice are copied (the controller's buffers are gone when the
+    // window gets to them); the box text is shared.
     void append_to_box(output_box box, const box_piece& piece) override {
         forward([box, what = piece.what, bytes = std::string(piece.bytes),
-                 notice = std::u16string(piece.notice),
-                 shown = std::u16string(piece.shown)](debugger_view& view) {
+                 notice = std::u16string(piece.notice), shown = piece.shown](debugger_view& view) {
             view.append_to_box(box, {what, bytes, notice, shown});
         });
     }

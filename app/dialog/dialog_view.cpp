@@ -21,9 +21,9 @@ namespace vuro_plugin {
 namespace {
 
 // Text given to a box in one piece; more waits for the next turn of the event loop.
-constexpr std::size_t slice_units = 64 * 1024;
+constexpr std::size_t slice_units = 8 * 1024;
 // How long one turn may spend filling the boxes.
-constexpr qint64 turn_budget_ms = 25;
+constexpr qint64 turn_budget_ms = 20;
 
 QString to_qt(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()),
@@ -42,14 +42,6 @@ QString for_display(std::u16string_view text) {
     return shown;
 }
 
-int index_of(output_box box) { return box == output_box::standard_output ? 0 : 1; }
-
-// The end of the next slice: never between the two halves of a surrogate pair.
-std::size_t slice_end(const std::u16string& text, std::size_t from) {
-    std::size_t end = std::min(text.size(), from + slice_units);
-    if (end < text.size() && end > from && QChar::isHighSurrogate(text[end - 1])) --end;
-    return end;
-}
 
 }  // namespace
 
@@ -67,47 +59,37 @@ run_request dialog_view::request() const {
             static_cast<std::int64_t>(widgets_.dialog->winId())};
 }
 
-QPlainTextEdit* dialog_view::edit(int box) const {
-    return box == 0 ? widgets_.standard_output : widgets_.standard_error;
+QPlainTextEdit* dialog_view::edit(output_box box) const {
+    return box == output_box::standard_output ? widgets_.standard_output : widgets_.standard_error;
 }
 
 void dialog_view::clear_boxes() {
-    for (int box = 0; box < 2; ++box) {
-        pending_[box].clear();
-        pending_offset_[box] = 0;
-        edit(box)->clear();
-    }
+    feed_.clear();
     feeder_.stop();
+    widgets_.standard_output->clear();
+    widgets_.standard_error->clear();
 }
 
 void dialog_view::append_to_box(output_box box, const box_piece& piece) {
-    if (piece.shown.empty()) return;
-    pending_[index_of(box)].emplace_back(piece.shown);
+    feed_.add(box, piece);
     feed();
 }
 
-// Gives the boxes their waiting text, a slice at a time, until this turn's budget is
+// Gives the boxes their waiting text, a slice each in turn, until this turn's budget is
 // spent; the rest waits for the next turn.
 void dialog_view::feed() {
     QElapsedTimer turn;
     turn.start();
-    for (int box = 0; box < 2; ++box) {
-        auto& pending = pending_[box];
-        while (!pending.empty() && turn.elapsed() < turn_budget_ms) {
-            const std::u16string& text = pending.front();
-            std::size_t& offset = pending_offset_[box];
-            const std::size_t end = slice_end(text, offset);
+    while (feed_.pending() && turn.elapsed() < turn_budget_ms) {
+        for (const output_box box : {output_box::standard_output, output_box::standard_error}) {
+            const std::u16string_view slice = feed_.next_slice(box, slice_units);
+            if (slice.empty()) continue;
             QTextCursor cursor(edit(box)->document());
             cursor.movePosition(QTextCursor::End);
-            cursor.insertText(for_display(std::u16string_view(text).substr(offset, end - offset)));
-            offset = end;
-            if (offset == text.size()) {
-                pending.pop_front();
-                offset = 0;
-            }
+            cursor.insertText(for_display(slice));
         }
     }
-    if (boxes_pending()) {
+    if (feed_.pending()) {
         feeder_.start();
     } else {
         feeder_.stop();

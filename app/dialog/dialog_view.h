@@ -1,12 +1,12 @@
 #pragma once
 // The debugger view over the dialog's Qt widgets, on the dialog's thread only. A large
-// output goes into its box a slice per turn of the event loop, so that the window keeps
-// answering while tens of megabytes are laid out.
+// output goes into its box a few slices per turn of the event loop (box_feed.h), so that
+// the window keeps answering meanwhile.
 #include <QString>
 #include <QTimer>
-#include <deque>
 #include <string>
 
+#include "app/box_feed.h"
 #include "app/debugger_controller.h"
 
 class QComboBox;
@@ -36,7 +36,7 @@ public:
     // What the window shows for a Run.
     run_request request() const;
     // Whether box text handed over is still waiting for its turn.
-    bool boxes_pending() const { return !pending_[0].empty() || !pending_[1].empty(); }
+    bool boxes_pending() const { return feed_.pending(); }
 
     void clear_boxes() override;
     void append_to_box(output_box box, const box_piece& piece) override;
@@ -49,12 +49,11 @@ public:
     void show_message(const std::u16string& text) override;
 
 private:
-    QPlainTextEdit* edit(int box) const;
+    QPlainTextEdit* edit(output_box box) const;
     void feed();
 
     dialog_widgets widgets_;
-    std::deque<std::u16string> pending_[2];  // box text still to show, oldest first
-    std::size_t pending_offset_[2] = {0, 0};  // how much of the oldest is shown
+    box_feed feed_;
     QTimer feeder_;
 };
 

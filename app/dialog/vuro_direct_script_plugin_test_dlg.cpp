@@ -60,6 +60,7 @@ QPlainTextEdit* make_output_box(QWidget* parent, dialog_base_units base) {
     auto* box = new QPlainTextEdit(parent);
     box->setTabStopDistance(horizontal_pixels(32, base));
     box->setReadOnly(true);
+    box->setUndoRedoEnabled(false);  // the text only ever grows: nothing to undo, no copies
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -11,10 +11,8 @@ namespace vuro_plugin {
 namespace {
 
 // Text given to a box in one piece, and how long one turn may spend on the boxes.
-constexpr std::size_t slice_units = 64 * 1024;
-constexpr DWORD turn_budget_ms = 25;
-
-bool is_high_surrogate(char16_t unit) { return unit >= 0xd800 && unit <= 0xdbff; }
+constexpr std::size_t slice_units = 8 * 1024;
+constexpr DWORD turn_budget_ms = 20;
 
 const wchar_t* wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
@@ -51,47 +49,36 @@ run_request win32_dialog_view::request() const {
 }
 
 void win32_dialog_view::clear_boxes() {
-    for (int box = 0; box < 2; ++box) {
-        pending_[box].clear();
-        pending_offset_[box] = 0;
-    }
+    feed_.clear();
     ::KillTimer(dialog_, feed_timer);
     for (const control_id box : {id_standard_output, id_standard_error})
         ::SetWindowTextW(control(box), L"");
 }
 
 void win32_dialog_view::append_to_box(output_box box, const box_piece& piece) {
-    if (piece.shown.empty()) return;
-    pending_[box == output_box::standard_output ? 0 : 1].emplace_back(piece.shown);
+    feed_.add(box, piece);
     feed();
 }
 
 // Box text already ends every line with CR LF, as an edit control needs; each slice goes
-// in at the end, where the caret is put first. A slice never splits a surrogate pair.
+// in at the end, where the caret is put first.
 void win32_dialog_view::feed() {
     const DWORD start = ::GetTickCount();
-    for (int box = 0; box < 2; ++box) {
-        const HWND edit = control(box == 0 ? id_standard_output : id_standard_error);
-        auto& pending = pending_[box];
-        while (!pending.empty() && ::GetTickCount() - start < turn_budget_ms) {
-            const std::u16string& text = pending.front();
-            std::size_t& offset = pending_offset_[box];
-            std::size_t end = std::min(text.size(), offset + slice_units);
-            if (end < text.size() && is_high_surrogate(text[end - 1])) --end;
-            const std::u16string slice = text.substr(offset, end - offset);
+    while (feed_.pending() && ::GetTickCount() - start < turn_budget_ms) {
+        for (const output_box box : {output_box::standard_output, output_box::standard_error}) {
+            const std::u16string_view slice = feed_.next_slice(box, slice_units);
+            if (slice.empty()) continue;
+            const HWND edit =
+                control(box == output_box::standard_output ? id_standard_output : id_standard_error);
+            const std::u16string text(slice);
             const auto length = static_cast<WPARAM>(::GetWindowTextLengthW(edit));
             ::SendMessageW(edit, EM_SETSEL, length, static_cast<LPARAM>(length));
-            ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(slice)));
-            offset = end;
-            if (offset == text.size()) {
-                pending.pop_front();
-                offset = 0;
-            }
+            ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
         }
     }
     // A timer's message comes only when the queue holds nothing else: input and painting
     // go first.
-    if (boxes_pending()) {
+    if (feed_.pending()) {
         ::SetTimer(dialog_, feed_timer, USER_TIMER_MINIMUM, nullptr);
     } else {
         ::KillTimer(dialog_, feed_timer);

@@ -1,12 +1,12 @@
 #pragma once
 // The debugger view over the controls of the Win32 dialog, on the dialog's thread only. A
-// large output goes into its box a slice at a time, each when the dialog's queue holds
-// nothing else (a timer's turn), so that the window keeps answering.
+// large output goes into its box a few slices at a time (box_feed.h), each time the
+// dialog's queue holds nothing else (a timer's turn), so that the window keeps answering.
 #include <windows.h>
 
-#include <deque>
 #include <string>
 
+#include "app/box_feed.h"
 #include "app/debugger_controller.h"
 #include "app/dialog_template.h"
 
@@ -24,7 +24,7 @@ public:
     // Gives the boxes the next slices of their waiting text.
     void feed();
     // Whether box text handed over is still waiting for its turn.
-    bool boxes_pending() const { return !pending_[0].empty() || !pending_[1].empty(); }
+    bool boxes_pending() const { return feed_.pending(); }
 
     void clear_boxes() override;
     void append_to_box(output_box box, const box_piece& piece) override;
@@ -40,8 +40,7 @@ private:
     HWND control(control_id id) const { return ::GetDlgItem(dialog_, id); }
 
     HWND dialog_;
-    std::deque<std::u16string> pending_[2];  // box text still to show, oldest first
-    std::size_t pending_offset_[2] = {0, 0};  // how much of the oldest is shown
+    box_feed feed_;
 };
 
 // A message box with only an OK button, captioned with the executable's base name.

@@ -4,7 +4,7 @@
 // (2) showing a plug-in's large output in the dialog's box against Qt's text box given
 //     the whole text at once (as the dialog did before it fed its boxes in slices): the
 //     longest pause between two 10 ms ticks of the event loop, and the time until the text
-//     is all in the box.
+//     is all in the box (up to the display limit of box_feed.h).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -173,8 +173,8 @@ void bench_large_output() {
         const std::string line = "\t\t<title>" + std::string(45, 'x') + "</title>\n";
         std::string bytes;
         while (bytes.size() + line.size() <= (mebibytes << 20)) bytes += line;
-        const std::u16string shown = box_text_of_output(bytes);
-        const QString qt_text = QString::fromStdU16String(shown).remove(QLatin1Char('\r'));
+        const auto shown = std::make_shared<const std::u16string>(box_text_of_output(bytes));
+        const QString qt_text = QString::fromStdU16String(*shown).remove(QLatin1Char('\r'));
         const stall idle = measure_stall([] {}, [] { return true; });
         const stall at_once = measure_stall([&] { plain.setPlainText(qt_text); },
                                             [] { return true; });
@@ -185,7 +185,7 @@ void bench_large_output() {
                                    {box_piece::kind::output, {}, {}, shown});
             },
             [&] { return !view.boxes_pending(); });
-        if (output->blockCount() < int(bytes.size() / line.size())) fail("text lost");
+        if (output->document()->isEmpty()) fail("text lost");
         view.clear_boxes();
         std::printf(
             "Box given %3zu MiB   longest pause between 10 ms ticks: idle %6.1f ms   whole "

@@ -11,6 +11,8 @@
 #include <optional>
 #include <thread>
 
+#include "app/box_feed.h"
+#include "app/box_text.h"
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/run_notices.h"
@@ -38,7 +40,7 @@ public:
 
     void clear_boxes() override { boxes[0] = boxes[1] = u""; }
     void append_to_box(output_box box, const box_piece& piece) override {
-        boxes[box == output_box::standard_output ? 0 : 1] += piece.shown;
+        boxes[box == output_box::standard_output ? 0 : 1] += *piece.shown;
     }
     void enable_refresh(bool on) override { events.push_back(on ? "refresh on" : "refresh off"); }
     void enable_run(bool on) override { events.push_back(on ? "run on" : "run off"); }
@@ -267,6 +269,57 @@ TEST_F(debugger_controller_test, syntax_check_past_the_time_limit_says_which_cal
     EXPECT_EQ(view.boxes[0], u"checking\r\n");
     EXPECT_EQ(view.boxes[1], time_limit_notice(script_call::syntax_check, 1000) + u"\r\n");
     EXPECT_EQ(view.events, no_instance);
+}
+
+// Everything a box_feed hands out for one box, slice by slice; no slice is longer than
+// `units` or ends inside a surrogate pair.
+std::u16string drain(box_feed& feed, output_box box, std::size_t units) {
+    std::u16string all;
+    for (std::u16string_view slice; !(slice = feed.next_slice(box, units)).empty();) {
+        EXPECT_LE(slice.size(), units);
+        EXPECT_FALSE(slice.back() >= 0xd800 && slice.back() <= 0xdbff);
+        all += slice;
+    }
+    return all;
+}
+
+TEST(box_feed_test, hands_out_everything_in_order_up_to_the_display_limit_then_a_notice) {
+    using kind = box_piece::kind;
+    const auto text = [](std::u16string value) {
+        return std::make_shared<const std::u16string>(std::move(value));
+    };
+    const std::size_t limit = box_display_limit;
+    const std::u16string limited = box_text_of_notice(texts::box_display_limited);
+    const std::u16string stopped = box_text_of_notice(texts::run_stopped);
+    const std::u16string pair = u"\U0001F600";  // two units
+    const struct {
+        const char* name;
+        std::vector<std::pair<kind, std::u16string>> pieces;
+        std::size_t units;
+        std::u16string expected;
+    } cases[] = {
+        {"small pieces", {{kind::output, u"ab\r\n"}, {kind::notice, stopped}}, 3,
+         u"ab\r\n" + stopped},
+        {"pair across a slice end", {{kind::output, u"a" + pair + u"b"}}, 2, u"a" + pair + u"b"},
+        {"output past the limit, cut inside a line",
+         {{kind::output, std::u16string(limit + 10, u'a')}, {kind::output, u"more\r\n"},
+          {kind::cut_notice, u"cut\r\n"}, {kind::notice, stopped}},
+         65536, std::u16string(limit, u'a') + u"\r\n" + limited + u"cut\r\n" + stopped},
+        {"limit at a line end",
+         {{kind::output, std::u16string(limit - 2, u'a') + u"\r\n"}, {kind::output, u"x\r\n"}},
+         65536, std::u16string(limit - 2, u'a') + u"\r\n" + limited},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        box_feed feed;
+        for (const auto& [what, value] : c.pieces)
+            feed.add(output_box::standard_error, {what, {}, {}, text(value)});
+        feed.add(output_box::standard_output, {kind::output, {}, {}, text(u"other box")});
+        EXPECT_EQ(drain(feed, output_box::standard_error, c.units), c.expected);
+        EXPECT_TRUE(feed.pending());
+        EXPECT_EQ(drain(feed, output_box::standard_output, c.units), u"other box");
+        EXPECT_FALSE(feed.pending());
+    }
 }
 
 TEST(drop_down_width, fits_the_widest_item_and_never_narrows) {
