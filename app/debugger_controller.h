@@ -53,6 +53,16 @@ struct run_result {
     message_handle message;
 };
 
+// What a plug-in command after a run came to.
+enum class command_outcome {
+    not_declared,  // the plug-in's preference document does not enable it; nothing ran
+    ran,           // the call ran; its outputs are shown
+    not_run,       // the call did not reach the interpreter, or it could not start; a
+                   // notice says so
+    stopped,       // the call was cancelled; a notice says so
+    failed,        // the preference command only: an error on the way (its folder, say)
+};
+
 class debugger_controller {
 public:
     debugger_controller(debugger_view& view, std::u16string plugin_folder,
@@ -68,6 +78,13 @@ public:
     // request's text and the proxy settings; both outputs go to the view, then a notice
     // for every way the run ended that the outputs do not explain.
     run_result OnRun(const run_request& request, bool keep_instance = false);
+
+    // The plug-in's own commands on the instance a run kept (OnRun with keep_instance),
+    // without time limit but stopped by the cancel token: each shows what its own call
+    // printed, never outputs an earlier call stored, with a notice when it did not run.
+    command_outcome OnCallback(const run_result& run, const std::u16string& candidate,
+                               const std::u16string& text);
+    command_outcome OnPreference(const run_result& run, std::int64_t window = 0);
 
     // Tries each language on the script and returns the instance whose syntax check
     // passed, or an empty pointer; the checks' outputs go to the view.
@@ -92,6 +109,8 @@ private:
     void set_stage(bool buttons, int percent);
     run_result run(const run_request& request, bool keep_instance);
     run_result stopped();
+    command_outcome show_command_call(const vuro_plugin_instance_script& script,
+                                      const std::u16string& method, const std::u16string& name);
     void report_failure(const std::exception& error);
 
     debugger_view& view_;

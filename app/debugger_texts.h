@@ -63,4 +63,14 @@ inline constexpr char16_t missing_product_folder_before[] = u"製品のデータ
 inline constexpr char16_t missing_product_folder_after[] =
     u"」がありません。このフォルダーを作成してから、もう一度実行してください。";
 
+// The plug-in's commands after a run, and the notice for one whose call did not run:
+// "（" name call_not_run [reason] "）".
+inline constexpr char16_t callback_call[] = u"コールバック（run_callback）";
+inline constexpr char16_t preference_call[] = u"設定（run_preference）";
+inline constexpr char16_t call_not_run[] = u"の呼び出しは実行されませんでした";
+inline constexpr char16_t not_run_bridge_file[] =
+    u"。データフォルダーに一時ファイルを作成できませんでした";
+inline constexpr char16_t not_run_script_missing[] = u"。プラグインのファイルが見つかりません";
+inline constexpr char16_t not_run_pipe[] = u"。インタープリターの出力を受け取れませんでした";
+
 }  // namespace vuro_plugin::texts

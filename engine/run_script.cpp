@@ -123,6 +123,8 @@ std::string run_script(const std::u16string& method, const std::vector<std::u16s
 bool check_syntax(script_instance_data& data, const runner_settings& settings) {
     const std::string output = run_script(u"syntax_check", {}, data, true, settings);
     if (utility::to_upper(output).find("SYNTAX OK") == 0) return true;
+    // Stopped by the user, the check said nothing about the plug-in.
+    if (data.last_call.result == command_result::cancelled) return false;
     if (data.message.empty()) {
         data.message = data.file_name + script_marker +
                        u"スクリプトファイルのプラグインの文法チェックに失敗しました";

@@ -35,7 +35,7 @@ std::string up_to_first_zero(std::string buffer);
 // Runs the bridge's "syntax_check" under the time limit. Passes when the output begins
 // with "syntax ok" in any case. A failure with no earlier message sets one and makes
 // the plug-in unusable; an earlier message (a start failure, say) is kept, and so is
-// `usable`.
+// `usable`. A cancelled check fails without a message and keeps `usable`.
 bool check_syntax(script_instance_data& data, const runner_settings& settings = {});
 
 // The line to show after a stored output whose capture was cut.

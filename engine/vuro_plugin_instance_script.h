@@ -40,7 +40,7 @@ public:
 
     // Runs the bridge's syntax check under the time limit (see run_script.h): true when
     // the interpreter answered "syntax ok". A failure without an earlier message sets
-    // one and makes the instance unusable.
+    // one and makes the instance unusable; a cancelled check does neither.
     bool check_syntax();
     // Standard output and error of the last interpreter run that completed (UTF-8 bytes as
     // the interpreter wrote them, up to the first 0 byte). A time-out or failed start keeps

@@ -3,7 +3,10 @@
 // The child runs in a session and process group of its own (no controlling terminal),
 // reads end-of-file on standard input, and inherits no descriptor of the parent beyond
 // its two output pipes. Waiting blocks in the kernel: no time is spent spinning while
-// the child runs.
+// the child runs. A child still running when this process is killed outright ends with
+// it (Linux: a parent-death signal, which fires when the starting thread ends, so a
+// child is started, waited for and ended on one thread; Windows: a job that ends with
+// its last handle); the processes the child started itself are beyond that reach.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -1,4 +1,5 @@
 #include "platform/child_process.h"
+#include "platform/child_launch_posix.h"
 #include "platform/wake_up.h"
 
 #include <algorithm>
@@ -14,12 +15,9 @@
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace platform {
 namespace {
@@ -65,52 +63,6 @@ struct pipe_pair {
         return flags >= 0 && ::fcntl(read_end, F_SETFL, flags | O_NONBLOCK) == 0;
     }
 };
-
-struct spawn_actions {
-    posix_spawn_file_actions_t actions;
-    bool ready = false;
-    spawn_actions() { ready = ::posix_spawn_file_actions_init(&actions) == 0; }
-    ~spawn_actions() {
-        if (ready) ::posix_spawn_file_actions_destroy(&actions);
-    }
-};
-
-struct spawn_attributes {
-    posix_spawnattr_t attributes;
-    bool ready = false;
-    spawn_attributes() { ready = ::posix_spawnattr_init(&attributes) == 0; }
-    ~spawn_attributes() {
-        if (ready) ::posix_spawnattr_destroy(&attributes);
-    }
-};
-
-bool prepare_actions(posix_spawn_file_actions_t& actions, int out, int err,
-                     const std::string& working_folder) {
-    if (::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) != 0)
-        return false;
-    if (::posix_spawn_file_actions_adddup2(&actions, out, 1) != 0) return false;
-    if (::posix_spawn_file_actions_adddup2(&actions, err, 2) != 0) return false;
-    if (::posix_spawn_file_actions_addclosefrom_np(&actions, 3) != 0) return false;
-    if (!working_folder.empty() &&
-        ::posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str()) != 0)
-        return false;
-    return true;
-}
-
-// Own session, which makes the child the leader of its own process group as well (so a
-// time-out can kill grandchildren too) and leaves it without a controlling terminal: a
-// plug-in opening /dev/tty fails at once instead of being stopped as a background job.
-// No blocked signals and default dispositions, whatever the parent had set.
-bool prepare_attributes(posix_spawnattr_t& attributes) {
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    const short flags = POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    return ::posix_spawnattr_setflags(&attributes, flags) == 0 &&
-           ::posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
-           ::posix_spawnattr_setsigdefault(&attributes, &all) == 0;
-}
 
 int open_process_descriptor(pid_t pid) {
 #ifdef SYS_pidfd_open
@@ -310,22 +262,8 @@ child_process::start_result child_process::start(const std::vector<std::string>&
     pipe_pair err;
     if (!out.open() || !err.open()) return start_result::pipe_failure;
 
-    spawn_actions actions;
-    spawn_attributes attributes;
-    if (!actions.ready || !attributes.ready) return start_result::start_failure;
-    if (!prepare_actions(actions.actions, out.write_end, err.write_end, working_folder) ||
-        !prepare_attributes(attributes.attributes))
-        return start_result::start_failure;
-
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    pid_t pid = -1;
-    if (::posix_spawnp(&pid, argv[0], &actions.actions, &attributes.attributes, argv.data(),
-                       environ) != 0)
-        return start_result::start_failure;
+    const pid_t pid = launch_child(arguments, working_folder, out.write_end, err.write_end);
+    if (pid < 0) return start_result::start_failure;
 
     state_->pid = pid;
     state_->running = true;

@@ -11,8 +11,7 @@ namespace vuro_plugin::cli {
 
 class cli_view final : public debugger_view {
 public:
-    cli_view(std::u16string lookup_text, std::ostream& out, std::ostream& err)
-        : lookup_(std::move(lookup_text)), out_(out), err_(err) {}
+    cli_view(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
     const std::vector<std::u16string>& plugin_items() const { return items_; }
 
@@ -27,7 +26,6 @@ public:
     void show_message(const std::u16string& text) override;
 
 private:
-    std::u16string lookup_;
     std::ostream& out_;
     std::ostream& err_;
     std::vector<std::u16string> items_;

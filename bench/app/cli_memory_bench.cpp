@@ -1,6 +1,8 @@
 // Peak memory of plugdebug-cli for runs that capture large outputs, against the peak of a
 // run that prints next to nothing, measured in the same run: the child's ru_maxrss as
-// wait4 reports it. The target is at most twice the captured bytes above 30 MiB.
+// wait4 reports it (the larger of the program's own and its reaped interpreter's, so the
+// baseline is mostly the interpreter's). The target: at most twice the captured bytes
+// plus 30 MiB.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>

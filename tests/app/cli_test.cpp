@@ -198,7 +198,7 @@ protected:
 
 // Ctrl+C, a terminal that goes away, a kill, or a plug-in that ends its own host: the
 // interpreter and what it started end with the program, and the bridge file goes.
-TEST_F(cli_stop_test, DISABLED_a_termination_request_during_a_call_ends_the_plug_in_and_its_bridge_file) {
+TEST_F(cli_stop_test, a_termination_request_during_a_call_ends_the_plug_in_and_its_bridge_file) {
     const struct {
         const char* name;
         std::vector<std::string> arguments;
@@ -223,6 +223,9 @@ TEST_F(cli_stop_test, DISABLED_a_termination_request_during_a_call_ends_the_plug
         ASSERT_GT(grandchild, 0) << file_text(scratch_.path() / "err");
         if (c.signal != 0) ::kill(cli.pid(), c.signal);
         EXPECT_EQ(cli.exit_code(), c.code) << file_text(scratch_.path() / "err");
+        EXPECT_TRUE(holds(file_text(scratch_.path() / "err"),
+                          "plugdebug-cli: （実行を中止しました。ここまでが中止までの出力です）\n"))
+            << file_text(scratch_.path() / "err");
         EXPECT_TRUE(wait_until([&] {
             return !test_support::process_running(interpreter) &&
                    !test_support::process_running(grandchild);
@@ -269,7 +272,7 @@ TEST_F(cli_stop_test, output_that_cannot_be_written_is_never_success) {
 
 // --callback prints what its own call printed, once, and says when the call did not run
 // rather than showing the processing call's outputs again.
-TEST_F(cli_stop_test, DISABLED_a_callback_prints_only_its_own_call) {
+TEST_F(cli_stop_test, a_callback_prints_only_its_own_call) {
     const struct {
         const char* name;
         std::vector<std::string> arguments;
@@ -285,6 +288,7 @@ TEST_F(cli_stop_test, DISABLED_a_callback_prints_only_its_own_call) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        fs::remove_all(bridge_folder());  // a file, after "lose folder"
         const fs::path out = scratch_.path() / "out", err = scratch_.path() / "err";
         started_cli cli(c.arguments, out, err);
         EXPECT_EQ(cli.exit_code(), 0) << file_text(err).substr(0, 2000);
