@@ -12,13 +12,13 @@ bool is_high_surrogate(char16_t unit) { return unit >= 0xd800 && unit <= 0xdbff;
 
 int index_of(output_box box) { return box == output_box::standard_output ? 0 : 1; }
 
-// The notice that takes the place of the output past the limit, on a line of its own.
-std::shared_ptr<const std::u16string> limit_notice(bool after_line_end) {
-    return std::make_shared<const std::u16string>((after_line_end ? u"" : u"\r\n") +
-                                                  box_text_of_notice(texts::box_display_limited));
-}
-
 }  // namespace
+
+std::u16string box_limit_notice(std::size_t limit) {
+    const std::string number = std::to_string(limit);
+    return texts::box_display_limited_before + std::u16string(number.begin(), number.end()) +
+           texts::box_display_limited_after;
+}
 
 void box_feed::clear() {
     for (box_state& box : boxes_) box = box_state{};
@@ -44,14 +44,17 @@ std::u16string_view box_feed::next_slice(output_box which, std::size_t units) {
                 box.offset = 0;
                 continue;
             }
-            const std::size_t room = box_display_limit - box.output_shown;
+            const std::size_t room = limit_ - box.output_shown;
             if (room == 0) {
                 // From here on the output is left out, this piece's rest first; the notice
                 // takes its place.
                 box.limited = true;
                 box.waiting.pop_front();
                 box.offset = 0;
-                box.waiting.push_front({limit_notice(box.ends_line), false});
+                box.waiting.push_front({std::make_shared<const std::u16string>(
+                                            (box.ends_line ? u"" : u"\r\n") +
+                                            box_text_of_notice(box_limit_notice(limit_))),
+                                        false});
                 continue;
             }
             available = std::min(available, room);

@@ -17,8 +17,13 @@ namespace vuro_plugin {
 
 inline constexpr std::size_t box_display_limit = 2'000'000;  // UTF-16 units of box text
 
+// The notice line that takes the place of the output past `limit` units.
+std::u16string box_limit_notice(std::size_t limit);
+
 class box_feed {
 public:
+    explicit box_feed(std::size_t limit = box_display_limit) : limit_(limit) {}
+
     void clear();
     void add(output_box box, const box_piece& piece);
     bool pending() const;
@@ -39,6 +44,7 @@ private:
         bool ends_line = true;         // the last unit handed out ended a line
     };
 
+    std::size_t limit_;
     box_state boxes_[2];
     std::shared_ptr<const std::u16string> retired_;  // keeps the last slice handed out valid
 };

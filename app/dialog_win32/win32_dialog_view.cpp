@@ -13,6 +13,7 @@ namespace {
 // Text given to a box in one piece, and how long one turn may spend on the boxes.
 constexpr std::size_t slice_units = 8 * 1024;
 constexpr DWORD turn_budget_ms = 20;
+constexpr UINT feed_interval_ms = 15;
 
 const wchar_t* wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
@@ -77,9 +78,9 @@ void win32_dialog_view::feed() {
         }
     }
     // A timer's message comes only when the queue holds nothing else: input and painting
-    // go first.
+    // go first. Not at once, so that the window's other timers get their turn too.
     if (feed_.pending()) {
-        ::SetTimer(dialog_, feed_timer, USER_TIMER_MINIMUM, nullptr);
+        ::SetTimer(dialog_, feed_timer, feed_interval_ms, nullptr);
     } else {
         ::KillTimer(dialog_, feed_timer);
     }

@@ -17,7 +17,11 @@ public:
     // The dialog passes its WM_TIMER with `feed_timer` on to feed().
     static constexpr UINT_PTR feed_timer = 0x7e1d;
 
-    explicit win32_dialog_view(HWND dialog) : dialog_(dialog) {}
+    // The edit control lays out its whole text again for each slice (under Wine at least,
+    // seconds per slice once it holds a megabyte): it shows far less than a Qt box.
+    static constexpr std::size_t display_limit = 64 * 1024;
+
+    explicit win32_dialog_view(HWND dialog) : dialog_(dialog), feed_(display_limit) {}
 
     // What the window shows for a Run.
     run_request request() const;

@@ -289,7 +289,7 @@ TEST(box_feed_test, hands_out_everything_in_order_up_to_the_display_limit_then_a
         return std::make_shared<const std::u16string>(std::move(value));
     };
     const std::size_t limit = box_display_limit;
-    const std::u16string limited = box_text_of_notice(texts::box_display_limited);
+    const std::u16string limited = box_text_of_notice(box_limit_notice(limit));
     const std::u16string stopped = box_text_of_notice(texts::run_stopped);
     const std::u16string pair = u"\U0001F600";  // two units
     const struct {
