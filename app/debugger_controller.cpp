@@ -75,11 +75,12 @@ run_result debugger_controller::OnRun(bool keep_instance) {
         }
         return run(text, keep_instance);
     } catch (const std::exception& error) {
-        report_failure(error.what());
+        report_failure(error);
         return {run_result::outcome::failed, error.what(), {}, {}};
     } catch (...) {
-        report_failure("unknown exception");
-        return {run_result::outcome::failed, "unknown exception", {}, {}};
+        const std::runtime_error unknown("unknown exception");
+        report_failure(unknown);
+        return {run_result::outcome::failed, unknown.what(), {}, {}};
     }
 }
 
@@ -134,7 +135,7 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
 }
 
 // The user can try again at once: buttons back, bar back to 0.
-void debugger_controller::report_failure(const std::string& error) {
+void debugger_controller::report_failure(const std::exception& error) {
     view_.show_message(unexpected_error_message(error));
     set_buttons(true);
     view_.set_progress(0);

@@ -3,6 +3,7 @@
 // controller decides every state the window shows; it blocks for as long as the
 // plug-in's interpreter runs.
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,7 @@ private:
     void set_buttons(bool enabled);
     void fill_plugin_list();
     run_result run(const std::u16string& text, bool keep_instance);
-    void report_failure(const std::string& error);
+    void report_failure(const std::exception& error);
 
     debugger_view& view_;
     std::u16string plugin_folder_;

@@ -19,9 +19,9 @@ std::u16string shown_folder(std::u16string folder) {
 
 }  // namespace
 
-std::u16string unexpected_error_message(const std::string& error) {
+std::u16string unexpected_error_message(const std::exception& error) {
     std::u16string message = texts::unexpected_error;
-    if (error == "utility::get_vuro_direct_data_folder() call error1") {
+    if (dynamic_cast<const utility::data_folder_missing*>(&error) != nullptr) {
         const std::u16string folder = shown_folder(utility::product_data_folder());
         if (!folder.empty()) {
             message += u"\r\n";

@@ -45,7 +45,8 @@ void vuro_plugin_instance_script::run_processing(message_handle message,
     if (data_->preference.preference)
         arguments.push_back(preference_path_argument(data_->preference.name));
 
-    const std::string output = run_script(u"run_process", arguments, *data_, true, settings_);
+    if (!run_script_call(u"run_process", arguments, *data_, true, settings_)) return;
+    const std::string& output = data_->standard_output;
     if (output.empty()) return;
     xml_access_library::script_load document(output);
     if (!document.parse()) return;  // not a candidate document: the plug-in's output shows why

@@ -1,7 +1,5 @@
 #include "engine/script_file_access.h"
 
-#include <stdexcept>
-
 #include "engine/file_presence.h"
 #include "utility/file_access.h"
 #include "utility/url_encoding.h"
@@ -14,12 +12,21 @@ script_file_access::script_file_access(const std::u16string& folder,
     : path_(folder + file_name) {
     const std::string bridge = utility::url_decode(bridge_template);
     if (file_exists(path_)) {
-        if (utility::read_file(path_) != bridge)
-            throw std::runtime_error("script_file_access::script_file_access() : fault.");
+        std::string existing;
+        try {
+            existing = utility::read_file(path_);
+        } catch (const std::runtime_error& error) {
+            throw bridge_file_failure(error.what());
+        }
+        if (existing != bridge)
+            throw bridge_file_failure("script_file_access::script_file_access() : fault.");
         return;
     }
     try {
         utility::write_file(path_, bridge);
+    } catch (const std::runtime_error& error) {
+        remove_file(path_);
+        throw bridge_file_failure(error.what());
     } catch (...) {
         remove_file(path_);
         throw;

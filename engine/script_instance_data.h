@@ -3,6 +3,7 @@
 // writes it directly; the instance class only wraps it.
 #include <string>
 
+#include "engine/call_record.h"
 #include "xml_access_library/script_preference.h"
 
 namespace vuro_plugin {
@@ -22,6 +23,7 @@ struct script_instance_data {
     std::string standard_error;
     bool standard_output_cut = false;  // that run printed more than was kept
     bool standard_error_cut = false;
+    call_record last_call;          // the last interpreter run, whatever its outcome
 };
 
 }  // namespace vuro_plugin

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <limits>
-#include <stdexcept>
 
 namespace vuro_plugin {
 
@@ -17,7 +16,7 @@ timeout_timer::timeout_timer(std::int32_t limit_ms, clock_function clock)
 
 std::int32_t timeout_timer::elapsed_ms() const {
     const std::int64_t elapsed = clock_() - start_;
-    if (elapsed < 0) throw std::runtime_error("timeout_timer::is_timeout() fault.");
+    if (elapsed < 0) throw clock_fault();
     // A run of 24 days stays timed out instead of wrapping to a negative count.
     constexpr std::int64_t largest = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(elapsed < largest ? elapsed : largest);

@@ -1,11 +1,18 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 
 namespace vuro_plugin {
 
 // The time limit of one interpreter run in production.
 constexpr std::int32_t script_time_limit_ms = 60000;
+
+// The clock of a timer went backwards.
+class clock_fault : public std::runtime_error {
+public:
+    clock_fault() : std::runtime_error("timeout_timer::is_timeout() fault.") {}
+};
 
 // A one-shot time limit measured on a steady clock from construction.
 class timeout_timer {
@@ -16,8 +23,8 @@ public:
     // An empty `clock` uses the steady clock.
     explicit timeout_timer(std::int32_t limit_ms = script_time_limit_ms, clock_function clock = {});
 
-    // Throws std::runtime_error("timeout_timer::is_timeout() fault.") when the clock
-    // went backwards.
+    // Throws clock_fault ("timeout_timer::is_timeout() fault.") when the clock went
+    // backwards.
     bool is_timeout() const;
     // Milliseconds left until the limit, 0 once it has passed; throws like is_timeout().
     std::int32_t remaining_ms() const;

@@ -91,6 +91,8 @@ bool vuro_plugin_instance_script::standard_error_cut() const {
     return data_->standard_error_cut;
 }
 
+const call_record& vuro_plugin_instance_script::last_call() const { return data_->last_call; }
+
 bool vuro_plugin_instance_script::is_usable() const { return data_->usable; }
 
 std::u16string vuro_plugin_instance_script::get_message() const { return data_->message; }

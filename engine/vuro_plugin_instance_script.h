@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/abstract_vuro_plugin_instance.h"
+#include "engine/call_record.h"
 #include "engine/execute_command.h"
 #include "engine/script_instance_data.h"
 
@@ -23,8 +24,9 @@ class vuro_plugin_instance_script : public abstract_vuro_plugin_instance {
 public:
     // `plugin_folder` ends with a path separator. The language's values come from
     // script_languages(). `settings` holds the time limit of limited runs (60 s unless a
-    // test shortens it). Throws the data folder's errors
-    // ("utility::get_vuro_direct_data_folder() call error1" / "call error2").
+    // test shortens it) and the cancel token that stops any run of this instance. Throws
+    // the data folder's errors (utility::data_folder_missing,
+    // "utility::get_vuro_direct_data_folder() call error1", and "... call error2").
     vuro_plugin_instance_script(const std::u16string& plugin_folder,
                                 const std::u16string& file_name,
                                 const std::u16string& interpreter,
@@ -38,7 +40,7 @@ public:
 
     // Runs the bridge's syntax check under the time limit (see run_script.h): true when
     // the interpreter answered "syntax ok". A failure without an earlier message sets
-    // one and makes the instance unusable.
+    // one and makes the instance unusable; a cancelled check does neither.
     bool check_syntax();
     // Standard output and error of the last interpreter run that completed (UTF-8 bytes as
     // the interpreter wrote them, up to the first 0 byte). A time-out or failed start keeps
@@ -49,6 +51,10 @@ public:
     // where the capture was cut (capture_cut_notice() in run_script.h says so).
     bool standard_output_cut() const;
     bool standard_error_cut() const;
+    // The last interpreter run (syntax check, processing, callback or preference),
+    // whatever its outcome: a time-out or cancel keeps what the child wrote before it was
+    // ended here, and leaves the stored outputs above as they were.
+    const call_record& last_call() const;
 
     bool is_usable() const override;
     std::u16string get_message() const override;
@@ -56,8 +62,9 @@ public:
     // Throws "vuro_plugin_instance_script::run_processing() : fault1." for an empty message
     // and "... : fault2." for one that is not a message_script; the errors of the preference
     // folder and of text conversion pass through, and so does the document size limit
-    // ("xml_access_utility_impl::impl() : failed"). A run that fails, times out or prints
-    // no candidate document adds nothing.
+    // (xml_access_library::document_too_large, "xml_access_utility_impl::impl() : failed").
+    // A run that fails, times out, is cancelled or prints no candidate document adds
+    // nothing.
     void run_processing(message_handle message, const processing_request& request,
                         vuro_plugin_message_quit_flag& quit_flag) override;
     // Runs only when the preference document enables the callback; without time limit.

@@ -3,12 +3,17 @@
 // The child runs in a session and process group of its own (no controlling terminal),
 // reads end-of-file on standard input, and inherits no descriptor of the parent beyond
 // its two output pipes. Waiting blocks in the kernel: no time is spent spinning while
-// the child runs.
+// the child runs. A child still running when this process is killed outright ends with
+// it (Linux: a parent-death signal, which fires when the starting thread ends, so a
+// child is started, waited for and ended on one thread; Windows: a job that ends with
+// its last handle); the processes the child started itself are beyond that reach.
 #include <cstddef>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+class wake_up;
 
 class child_process {
 public:
@@ -22,6 +27,7 @@ public:
         running,  // the time given passed, or some output arrived; the child still runs
         ended,    // the child ended; whatever it wrote before has been read
         failure,  // waiting itself failed; the child is still there
+        woken,    // the wake-up given to wait() is raised; the child still runs
     };
 
     // Each stream keeps at most this many bytes; later bytes are read and dropped, so a
@@ -46,11 +52,17 @@ public:
     // end-of-file (a background grandchild may hold them open), reaps the child and
     // returns `ended`; later calls return `ended` at once. Never throws: bytes that find
     // no memory are dropped like those past `capture_limit`.
-    wait_result wait(std::string& out, std::string& err, int timeout_ms);
+    // With `wake`, the wait also ends as soon as it is raised (`woken`, also when it was
+    // raised before the call), unless the child has ended: that takes precedence.
+    wait_result wait(std::string& out, std::string& err, int timeout_ms,
+                     const wake_up* wake = nullptr);
 
-    // Kills the child's process group and reaps the child. Nothing happens when no
-    // child runs.
+    // Kills the child's process group (Windows: its job) and reaps the child. Nothing
+    // happens when no child runs.
     void kill_group();
+    // The same, then appends what the pipes still held to `out` and `err`, without
+    // waiting for an end of file.
+    void kill_group(std::string& out, std::string& err);
 
     bool running() const;
     // After `ended`: the exit code of a child that exited, else -1.

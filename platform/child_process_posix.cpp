@@ -1,4 +1,6 @@
 #include "platform/child_process.h"
+#include "platform/child_launch_posix.h"
+#include "platform/wake_up.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,12 +15,9 @@
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace platform {
 namespace {
@@ -64,52 +63,6 @@ struct pipe_pair {
         return flags >= 0 && ::fcntl(read_end, F_SETFL, flags | O_NONBLOCK) == 0;
     }
 };
-
-struct spawn_actions {
-    posix_spawn_file_actions_t actions;
-    bool ready = false;
-    spawn_actions() { ready = ::posix_spawn_file_actions_init(&actions) == 0; }
-    ~spawn_actions() {
-        if (ready) ::posix_spawn_file_actions_destroy(&actions);
-    }
-};
-
-struct spawn_attributes {
-    posix_spawnattr_t attributes;
-    bool ready = false;
-    spawn_attributes() { ready = ::posix_spawnattr_init(&attributes) == 0; }
-    ~spawn_attributes() {
-        if (ready) ::posix_spawnattr_destroy(&attributes);
-    }
-};
-
-bool prepare_actions(posix_spawn_file_actions_t& actions, int out, int err,
-                     const std::string& working_folder) {
-    if (::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) != 0)
-        return false;
-    if (::posix_spawn_file_actions_adddup2(&actions, out, 1) != 0) return false;
-    if (::posix_spawn_file_actions_adddup2(&actions, err, 2) != 0) return false;
-    if (::posix_spawn_file_actions_addclosefrom_np(&actions, 3) != 0) return false;
-    if (!working_folder.empty() &&
-        ::posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str()) != 0)
-        return false;
-    return true;
-}
-
-// Own session, which makes the child the leader of its own process group as well (so a
-// time-out can kill grandchildren too) and leaves it without a controlling terminal: a
-// plug-in opening /dev/tty fails at once instead of being stopped as a background job.
-// No blocked signals and default dispositions, whatever the parent had set.
-bool prepare_attributes(posix_spawnattr_t& attributes) {
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    const short flags = POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    return ::posix_spawnattr_setflags(&attributes, flags) == 0 &&
-           ::posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
-           ::posix_spawnattr_setsigdefault(&attributes, &all) == 0;
-}
 
 int open_process_descriptor(pid_t pid) {
 #ifdef SYS_pidfd_open
@@ -274,6 +227,12 @@ struct child_process::state {
         running = false;
     }
 
+    void kill() {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);  // in case it left its group
+        reap(0);
+    }
+
     static void read_pipe(stream& s, std::string& sink) {
         if (s.fd < 0) return;
         if (read_available(s, sink) == read_outcome::closed) close_descriptor(s.fd);
@@ -303,22 +262,8 @@ child_process::start_result child_process::start(const std::vector<std::string>&
     pipe_pair err;
     if (!out.open() || !err.open()) return start_result::pipe_failure;
 
-    spawn_actions actions;
-    spawn_attributes attributes;
-    if (!actions.ready || !attributes.ready) return start_result::start_failure;
-    if (!prepare_actions(actions.actions, out.write_end, err.write_end, working_folder) ||
-        !prepare_attributes(attributes.attributes))
-        return start_result::start_failure;
-
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    pid_t pid = -1;
-    if (::posix_spawnp(&pid, argv[0], &actions.actions, &attributes.attributes, argv.data(),
-                       environ) != 0)
-        return start_result::start_failure;
+    const pid_t pid = launch_child(arguments, working_folder, out.write_end, err.write_end);
+    if (pid < 0) return start_result::start_failure;
 
     state_->pid = pid;
     state_->running = true;
@@ -335,11 +280,11 @@ child_process::start_result child_process::start(const std::vector<std::string>&
 }
 
 child_process::wait_result child_process::wait(std::string& out, std::string& err,
-                                               int timeout_ms) {
+                                               int timeout_ms, const wake_up* wake) {
     state& s = *state_;
     if (!s.running) return wait_result::ended;
 
-    pollfd fds[3];
+    pollfd fds[4];
     nfds_t count = 0;
     const auto watch = [&](int fd) {
         if (fd < 0) return -1;
@@ -349,6 +294,7 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
     const int out_slot = watch(s.out.fd);
     const int err_slot = watch(s.err.fd);
     const int process_slot = watch(s.process_fd);
+    const int wake_slot = watch(wake != nullptr ? static_cast<int>(wake->native_handle()) : -1);
     if (s.process_fd < 0 && (timeout_ms < 0 || timeout_ms > fallback_tick_ms))
         timeout_ms = fallback_tick_ms;
 
@@ -366,17 +312,28 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
         s.reap(WNOHANG);
         ended = s.reaped;
     }
-    if (!ended) return wait_result::running;
-    s.finish(out, err);
-    return wait_result::ended;
+    if (ended) {
+        s.finish(out, err);
+        return wait_result::ended;
+    }
+    if (wake_slot >= 0 && fds[wake_slot].revents != 0) return wait_result::woken;
+    return wait_result::running;
 }
 
 void child_process::kill_group() {
     state& s = *state_;
+    if (s.running) s.kill();
+    s.close_all();
+}
+
+void child_process::kill_group(std::string& out, std::string& err) {
+    state& s = *state_;
     if (s.running) {
-        ::kill(-s.pid, SIGKILL);
-        ::kill(s.pid, SIGKILL);  // in case it left its group
-        s.reap(0);
+        s.kill();  // dead before the last read: it writes nothing after that
+        s.out.measure_pipe();
+        s.err.measure_pipe();
+        state::read_pipe(s.out, out);
+        state::read_pipe(s.err, err);
     }
     s.close_all();
 }

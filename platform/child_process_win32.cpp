@@ -11,6 +11,7 @@
 
 #include "platform/command_line_quoting.h"
 #include "platform/text_codec.h"
+#include "platform/wake_up.h"
 
 namespace platform {
 namespace {
@@ -202,15 +203,28 @@ private:
     bool ready_ = false;
 };
 
+bool set_job_limits(HANDLE job, DWORD flags) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = flags;
+    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+}
+
 // A job whose processes die without the system's crash dialog, so a crashing
-// interpreter ends at once instead of waiting for a click.
+// interpreter ends at once instead of waiting for a click, and die with the last handle
+// of the job: this process holds it, so when this process is killed during a run the
+// whole tree ends with it.
 handle make_job() {
     handle job(::CreateJobObjectW(nullptr, nullptr));
-    if (!job) return job;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
-    ::SetInformationJobObject(job.value, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (job && !set_job_limits(job.value, JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION |
+                                              JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE))
+        set_job_limits(job.value, JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION);
     return job;
+}
+
+// After the child has ended by itself: what it left running in the background lives on
+// once the job is closed, as on systems with process groups.
+void let_job_go(HANDLE job) {
+    if (job != nullptr) set_job_limits(job, JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION);
 }
 
 // The child inherits its error mode from this process: no critical-error or crash
@@ -244,7 +258,16 @@ struct child_process::state {
         out.drain(out_sink);
         err.drain(err_sink);
         ::GetExitCodeProcess(process.value, &exit_code);
+        let_job_go(job.value);
         release();
+        ended = true;
+    }
+
+    void kill() {
+        if (!job || !::TerminateJobObject(job.value, forced_exit_code))
+            ::TerminateProcess(process.value, forced_exit_code);
+        ::WaitForSingleObject(process.value, INFINITE);
+        ::GetExitCodeProcess(process.value, &exit_code);
         ended = true;
     }
 
@@ -252,7 +275,7 @@ struct child_process::state {
         out.close();
         err.close();
         process.reset();
-        job.reset();  // processes left in the job run on, as background processes do
+        job.reset();  // ends what is left in the job unless let_job_go() came first
         running = false;
     }
 };
@@ -322,7 +345,7 @@ child_process::start_result child_process::start(const std::vector<std::string>&
 }
 
 child_process::wait_result child_process::wait(std::string& out, std::string& err,
-                                               int timeout_ms) {
+                                               int timeout_ms, const wake_up* wake) {
     state& s = *state_;
     if (!s.running) return wait_result::ended;
 
@@ -330,9 +353,10 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
     s.out.collect(out, 2 * pipe_buffer_size);
     s.err.collect(err, 2 * pipe_buffer_size);
 
-    HANDLE waited[3];
+    HANDLE waited[4];
     DWORD count = 0;
     waited[count++] = s.process.value;
+    if (wake != nullptr) waited[count++] = reinterpret_cast<HANDLE>(wake->native_handle());
     if (s.out.pending()) waited[count++] = s.out.event();
     if (s.err.pending()) waited[count++] = s.err.event();
     // A stream left unread for the budget's sake has no read pending to wake us.
@@ -344,19 +368,26 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
     // Bounded reads keep one busy stream from starving the other and the exit test.
     s.out.collect(out, 2 * pipe_buffer_size);
     s.err.collect(err, 2 * pipe_buffer_size);
-    if (::WaitForSingleObject(s.process.value, 0) != WAIT_OBJECT_0) return wait_result::running;
-    s.finish(out, err);
-    return wait_result::ended;
+    if (::WaitForSingleObject(s.process.value, 0) == WAIT_OBJECT_0) {
+        s.finish(out, err);
+        return wait_result::ended;
+    }
+    if (wake != nullptr && wake->raised()) return wait_result::woken;
+    return wait_result::running;
 }
 
 void child_process::kill_group() {
     state& s = *state_;
+    if (s.running) s.kill();
+    s.release();
+}
+
+void child_process::kill_group(std::string& out, std::string& err) {
+    state& s = *state_;
     if (s.running) {
-        if (!s.job || !::TerminateJobObject(s.job.value, forced_exit_code))
-            ::TerminateProcess(s.process.value, forced_exit_code);
-        ::WaitForSingleObject(s.process.value, INFINITE);
-        ::GetExitCodeProcess(s.process.value, &s.exit_code);
-        s.ended = true;
+        s.kill();  // ended before the last read: it writes nothing after that
+        s.out.drain(out);
+        s.err.drain(err);
     }
     s.release();
 }

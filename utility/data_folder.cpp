@@ -45,9 +45,9 @@ std::u16string get_vuro_direct_data_folder() {
         // A folder too long to hold the product folder is no base either: the relative
         // fallback is for when no folder is found at all, never for a long one.
         if (!product.append(ansi_to_utf16(product_sub_folder)))
-            throw std::runtime_error("utility::get_vuro_direct_data_folder() call error1");
+            throw data_folder_missing();
         base = product.path() + u"/";
-        if (!is_folder(base)) throw std::runtime_error("utility::get_vuro_direct_data_folder() call error1");
+        if (!is_folder(base)) throw data_folder_missing();
     }
     const std::u16string data = base + data_sub_folder;
     const std::u16string legacy = base + legacy_sub_folder;

@@ -23,8 +23,8 @@ public:
     static constexpr std::size_t max_records = 101;
 
     // `text` is the script's standard output as captured. Throws
-    // std::runtime_error("xml_access_utility_impl::impl() : failed") for an empty text or
-    // one over 10,485,760 bytes.
+    // std::runtime_error("xml_access_utility_impl::impl() : failed") for an empty text,
+    // and document_too_large (xml_errors.h, same text) for one over 10,485,760 bytes.
     explicit script_load(const std::string& text);
     ~script_load() override;
 

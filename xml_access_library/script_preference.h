@@ -23,8 +23,8 @@ struct script_preference_data {
 class script_preference : public abstract_xml_access {
 public:
     // `text` is the file's bytes, unchanged. Throws
-    // std::runtime_error("xml_access_utility_impl::impl() : failed") for an empty text or
-    // one over 10,485,760 bytes.
+    // std::runtime_error("xml_access_utility_impl::impl() : failed") for an empty text,
+    // and document_too_large (xml_errors.h, same text) for one over 10,485,760 bytes.
     explicit script_preference(const std::string& text);
     ~script_preference() override;
 

@@ -3,12 +3,15 @@
 #include <new>
 #include <stdexcept>
 
+#include "xml_access_library/xml_errors.h"
+
 namespace xml_access_library {
 namespace {
 
 std::string copy_of(const std::string& text) {
     const std::runtime_error failure("xml_access_utility_impl::impl() : failed");
-    if (text.empty() || text.size() > xml_access_utility_impl::max_text_size) throw failure;
+    if (text.size() > xml_access_utility_impl::max_text_size) throw document_too_large();
+    if (text.empty()) throw failure;
     try {
         return text;
     } catch (const std::bad_alloc&) {

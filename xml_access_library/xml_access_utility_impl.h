@@ -11,7 +11,8 @@ public:
     static constexpr std::size_t max_text_size = 10485760;
 
     // Throws std::runtime_error("xml_access_utility_impl::impl() : failed") for an empty
-    // text, one over max_text_size bytes, or no memory for the copy.
+    // text or no memory for the copy, and document_too_large (xml_errors.h, same text)
+    // for one over max_text_size bytes.
     explicit xml_access_utility_impl(const std::string& text);
     xml_access_utility_impl(const xml_access_utility_impl&) = delete;
     xml_access_utility_impl& operator=(const xml_access_utility_impl&) = delete;

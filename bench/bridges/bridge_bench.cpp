@@ -63,7 +63,7 @@ int main() {
 
         const double bare = median_ms([&] {
             std::string out, err;
-            if (vuro_plugin::execute_command(idle[index], data.data_folder, out, err, true) != 0)
+            if (vuro_plugin::execute_command(idle[index], data.data_folder, out, err, true) != vuro_plugin::command_result::completed)
                 fail("interpreter did not run");
         });
         const double syntax = median_ms([&] {

@@ -4,14 +4,19 @@
 //     streams to /dev/null (target: within 2x);
 // (c) a child printing without end for the whole of a 5 s limit: the parent's peak
 //     resident memory against its resident memory before the run (target: the capture
-//     limit plus a few MiB).
+//     limit plus a few MiB);
+// (d) a cancel from another thread while an interpreter and its grandchild run: the time
+//     until the run has returned and both processes are gone (target < 1 s), against
+//     a whole run of a child that exits at once.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -55,14 +60,14 @@ double timed_run(const std::string& script, std::size_t expected_each) {
     std::string out;
     std::string err;
     const auto start = clock_type::now();
-    const int result = vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
+    const auto result = vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
     const double wall = seconds(clock_type::now() - start);
     const auto captured = [](const std::string& buffer) {
         return buffer.empty() ? 0 : buffer.size() - 1;  // less the closing 0 byte
     };
-    if (result != vuro_plugin::command_completed || captured(out) != expected_each ||
+    if (result != vuro_plugin::command_result::completed || captured(out) != expected_each ||
         captured(err) != expected_each) {
-        std::fprintf(stderr, "run failed: result %d, %zu and %zu bytes\n", result, out.size(), err.size());
+        std::fprintf(stderr, "run failed: result %s, %zu and %zu bytes\n", vuro_plugin::to_string(result), out.size(), err.size());
         std::exit(1);
     }
     return wall;
@@ -150,7 +155,7 @@ void endless_output_memory() {
     std::string err;
     vuro_plugin::capture_cut cut;
     const auto start = clock_type::now();
-    const int result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err, true,
+    const auto result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err, true,
                                                     settings, &cut);
     const double wall = seconds(clock_type::now() - start);
     const double peak_mib = status_kib("VmHWM") / 1024.0;
@@ -159,10 +164,71 @@ void endless_output_memory() {
     std::printf("(c) child prints for 5 s under a 5 s limit: %s after %.2f s, %.1f MiB kept, %s;\n"
                 "    parent peak RSS %.1f MiB, %.1f MiB before the run: +%.1f MiB = limit %.0f MiB "
                 "+ %.1f MiB%s\n",
-                result == vuro_plugin::command_timed_out ? "timed out" : "ended early", wall,
+                result == vuro_plugin::command_result::timed_out ? "timed out" : "ended early", wall,
                 out.size() / double(1 << 20), cut.output ? "marked cut" : "NOT marked cut", peak_mib,
                 before_mib, peak_mib - before_mib, limit_mib, peak_mib - before_mib - limit_mib,
                 peak_reset ? "" : " (peak not reset: includes earlier runs)");
+}
+
+// True while /proc shows the process and it is no zombie.
+bool process_alive(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+// Seconds from cancel() until the run has returned and the interpreter and its
+// grandchild are gone; the pids reach the bench through a file.
+double cancel_to_all_gone() {
+    const auto pid_file = std::filesystem::temp_directory_path() / "plugdebug-cancel-bench.pids";
+    std::filesystem::remove(pid_file);
+    const std::string script = "sleep 30 & echo $$ $! > '" + pid_file.string() + ".part'; mv '" +
+                               pid_file.string() + ".part' '" + pid_file.string() + "'; sleep 30";
+    vuro_plugin::runner_settings settings;
+    settings.cancel = std::make_shared<vuro_plugin::cancel_token>();
+    std::string out;
+    std::string err;
+    std::thread run([&] {
+        vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true, settings);
+    });
+    int pids[2] = {0, 0};
+    while (pids[1] == 0) {
+        std::ifstream(pid_file) >> pids[0] >> pids[1];
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const auto start = clock_type::now();
+    settings.cancel->cancel();
+    run.join();
+    while (process_alive(pids[0]) || process_alive(pids[1])) std::this_thread::yield();
+    const double elapsed = seconds(clock_type::now() - start);
+    std::filesystem::remove(pid_file);
+    return elapsed;
+}
+
+// Seconds of a whole run of a child that exits at once: start, wait, reap.
+double end_to_return() {
+    std::string out;
+    std::string err;
+    const auto start = clock_type::now();
+    vuro_plugin::execute_command({u"sh", u"-c", u"exit 0"}, u"", out, err, true);
+    return seconds(clock_type::now() - start);
+}
+
+void cancel_latency() {
+    std::vector<double> cancels;
+    std::vector<double> baselines;
+    for (int round = 0; round < 9; ++round) {
+        cancels.push_back(cancel_to_all_gone());
+        baselines.push_back(end_to_return());
+    }
+    const double cancel = median(cancels);
+    const double baseline = median(baselines);
+    std::printf("(d) cancel to interpreter and grandchild gone: median %.1f ms, worst %.1f ms "
+                "(target < 1000 ms); a whole run of sh -c 'exit 0' %.1f ms: ratio %.2f\n",
+                cancel * 1e3, *std::max_element(cancels.begin(), cancels.end()) * 1e3,
+                baseline * 1e3, cancel / baseline);
 }
 
 #endif
@@ -174,6 +240,7 @@ int main() {
 #ifndef _WIN32
     capture_throughput();
     endless_output_memory();
+    cancel_latency();
 #endif
     return 0;
 }

@@ -100,8 +100,8 @@ bridge_output run_bridge_with_encoded_path(const vuro_plugin::script_language& l
     command_line.insert(command_line.end(), arguments.begin(), arguments.end());
     std::string out;
     std::string err;
-    const int result = vuro_plugin::execute_command(command_line, folder, out, err, true);
-    EXPECT_EQ(result, vuro_plugin::command_completed);
+    const auto result = vuro_plugin::execute_command(command_line, folder, out, err, true);
+    EXPECT_EQ(result, vuro_plugin::command_result::completed);
     return {up_to_first_zero(out), up_to_first_zero(err)};
 }
 

@@ -15,6 +15,7 @@
 namespace {
 
 using vuro_plugin::create_temporary_file_name;
+using vuro_plugin::bridge_file_failure;
 using vuro_plugin::script_file_access;
 
 std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
@@ -82,7 +83,7 @@ TEST(script_file_access, existing_file_with_other_bytes_is_a_fault_and_kept) {
     try {
         const script_file_access file(folder.u16() + u"/", u"B.rb", utility::url_encode("x"));
         FAIL() << "no fault raised";
-    } catch (const std::runtime_error& error) {
+    } catch (const bridge_file_failure& error) {
         EXPECT_STREQ(error.what(), "script_file_access::script_file_access() : fault.");
     }
     EXPECT_EQ(utility::read_file(folder.u16("B.rb")), "someone else's file");
@@ -91,7 +92,12 @@ TEST(script_file_access, existing_file_with_other_bytes_is_a_fault_and_kept) {
 TEST(script_file_access, unwritable_place_raises_the_write_fault_and_leaves_nothing) {
     const test_support::scratch_folder folder;
     const std::u16string missing = folder.u16("missing") + u"/";
-    EXPECT_THROW(script_file_access(missing, u"B.rb", "%41"), std::runtime_error);
+    try {
+        const script_file_access file(missing, u"B.rb", "%41");
+        ADD_FAILURE() << "no fault raised";
+    } catch (const bridge_file_failure& error) {
+        EXPECT_STREQ(error.what(), "utility::write_file() : fault.");
+    }
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 

@@ -18,7 +18,8 @@ using clock_type = std::chrono::steady_clock;
 
 class execute_command_test : public runner_test::runner_fixture {
 protected:
-    int run_shell(const std::string& script, bool limit_time, const runner_settings& settings = {}) {
+    command_result run_shell(const std::string& script, bool limit_time,
+                             const runner_settings& settings = {}) {
         return execute_command({u"sh", u"-c", widen(script)}, folder_.u16(), out_, err_,
                                limit_time, settings);
     }
@@ -31,31 +32,31 @@ protected:
 };
 
 TEST_F(execute_command_test, completed_run_keeps_both_streams_each_ending_in_a_zero_byte) {
-    EXPECT_EQ(run_shell("printf 'to out'; printf 'to err' >&2; exit 7", true), command_completed);
+    EXPECT_EQ(run_shell("printf 'to out'; printf 'to err' >&2; exit 7", true), command_result::completed);
     EXPECT_EQ(out_, std::string("to out\0", 7));
     EXPECT_EQ(err_, std::string("to err\0", 7));
 }
 
 TEST_F(execute_command_test, silent_child_leaves_both_buffers_empty) {
-    EXPECT_EQ(run_shell("exit 0", false), command_completed);
+    EXPECT_EQ(run_shell("exit 0", false), command_result::completed);
     EXPECT_EQ(out_, "");
     EXPECT_EQ(err_, "");
 }
 
 TEST_F(execute_command_test, runs_in_the_working_folder) {
-    EXPECT_EQ(run_shell("pwd -P", true), command_completed);
+    EXPECT_EQ(run_shell("pwd -P", true), command_result::completed);
     EXPECT_EQ(out_, std::filesystem::canonical(folder_.path()).string() + "\n" + '\0');
 }
 
 TEST_F(execute_command_test, command_missing_from_the_search_path_is_a_start_failure) {
     EXPECT_EQ(execute_command({u"no-such-interpreter-here"}, folder_.u16(), out_, err_, true),
-              command_start_failure);
+              command_result::start_failure);
     EXPECT_EQ(execute_command({u"sh", u"-c", u"exit 0"}, folder_.u16("missing"), out_, err_, true),
-              command_start_failure);
+              command_result::start_failure);
     const auto script = folder_.path() / "not-executable";
     std::ofstream(script) << "#!/bin/sh\necho ran\n";
     EXPECT_EQ(execute_command({widen(script.string())}, folder_.u16(), out_, err_, true),
-              command_start_failure);
+              command_result::start_failure);
     EXPECT_EQ(out_, "");
 }
 
@@ -66,7 +67,7 @@ TEST_F(execute_command_test, child_running_past_the_limit_is_killed_with_its_gro
     const auto start = clock_type::now();
     runner_settings settings;
     settings.limit_ms = 300;
-    EXPECT_EQ(run_shell(script, true, settings), command_timed_out);
+    EXPECT_EQ(run_shell(script, true, settings), command_result::timed_out);
     const double elapsed = seconds_since(start);
     EXPECT_GE(elapsed, 0.29);
     EXPECT_LT(elapsed, 5.0);
@@ -82,7 +83,7 @@ TEST_F(execute_command_test, child_running_past_the_limit_is_killed_with_its_gro
 TEST_F(execute_command_test, without_limit_time_the_limit_does_not_apply) {
     runner_settings settings;
     settings.limit_ms = 50;
-    EXPECT_EQ(run_shell("sleep 0.3; printf done", false, settings), command_completed);
+    EXPECT_EQ(run_shell("sleep 0.3; printf done", false, settings), command_result::completed);
     EXPECT_EQ(out_, std::string("done\0", 5));
 }
 
@@ -96,11 +97,11 @@ runner_settings jumping_clock(std::int64_t later) {
 }
 
 TEST_F(execute_command_test, production_limit_is_sixty_seconds_of_clock_time) {
-    EXPECT_EQ(run_shell("sleep 0.2; printf done", true, jumping_clock(59999)), command_completed);
+    EXPECT_EQ(run_shell("sleep 0.2; printf done", true, jumping_clock(59999)), command_result::completed);
     EXPECT_EQ(out_, std::string("done\0", 5));
 
     const auto start = clock_type::now();
-    EXPECT_EQ(run_shell("sleep 30", true, jumping_clock(60000)), command_timed_out);
+    EXPECT_EQ(run_shell("sleep 30", true, jumping_clock(60000)), command_result::timed_out);
     EXPECT_LT(seconds_since(start), 10.0);
 }
 
@@ -129,9 +130,9 @@ TEST_F(execute_command_test, several_runs_from_parallel_threads_all_finish) {
                 std::string out;
                 std::string err;
                 const std::string tag = std::to_string(t) + "-" + std::to_string(r);
-                const int result = execute_command({u"sh", u"-c", widen("printf " + tag + "; sleep 0.05")},
+                const auto result = execute_command({u"sh", u"-c", widen("printf " + tag + "; sleep 0.05")},
                                                    folder_.u16(), out, err, true);
-                if (result == command_completed && out == tag + '\0') ++completed[t];
+                if (result == command_result::completed && out == tag + '\0') ++completed[t];
             }
         });
     }
@@ -141,13 +142,13 @@ TEST_F(execute_command_test, several_runs_from_parallel_threads_all_finish) {
 
 TEST_F(execute_command_test, signals_during_the_wait_change_nothing) {
     const test_support::signal_storm storm;
-    EXPECT_EQ(run_shell("sleep 0.3; printf done", true), command_completed);
+    EXPECT_EQ(run_shell("sleep 0.3; printf done", true), command_result::completed);
     EXPECT_EQ(out_, std::string("done\0", 5));
 
     runner_settings settings;
     settings.limit_ms = 300;
     const auto start = clock_type::now();
-    EXPECT_EQ(run_shell("sleep 30", true, settings), command_timed_out);
+    EXPECT_EQ(run_shell("sleep 30", true, settings), command_result::timed_out);
     const double elapsed = seconds_since(start);
     EXPECT_GE(elapsed, 0.29);
     EXPECT_LT(elapsed, 5.0);

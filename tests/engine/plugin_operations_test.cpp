@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
+#include <functional>
 #include <memory>
 
 #include "engine/message_script.h"
@@ -149,6 +150,34 @@ TEST_F(plugin_operations_test, failed_or_odd_processing_adds_what_it_should) {
                   each.standard_output);
         EXPECT_EQ(bridge_test::element_texts(receive(script, message), "title"), each.titles);
     }
+}
+
+// The token given at construction reaches every call of the instance: once cancelled,
+// no call starts, each says so in its record, and the stored outputs stay.
+TEST_F(plugin_operations_test, cancelled_token_stops_every_call_of_the_instance) {
+    runner_settings settings;
+    settings.cancel = std::make_shared<cancel_token>();
+    const auto script = echo(language(0), true, true, settings);
+    settings.cancel->cancel();
+    const auto message = script->create_plugin_message(0, 0);
+    const auto callback = std::make_unique<callback_request>();
+    const std::pair<const char16_t*, std::function<void()>> calls[] = {
+        {u"run_process",
+         [&] { script->run_processing(message, *make_request({u"x", u"", u"", 0, u"", u""}), quit_); }},
+        {u"run_callback", [&] { script->run_callback(nullptr, *callback, nullptr); }},
+        {u"run_preference", [&] { EXPECT_TRUE(script->run_preference(0, 0)); }},
+        {u"syntax_check", [&] { EXPECT_FALSE(script->check_syntax()); }},
+    };
+    for (const auto& [method, call] : calls) {
+        call();
+        EXPECT_EQ(script->last_call().method, method);
+        EXPECT_EQ(script->last_call().result, command_result::cancelled) << utf8(method);
+        EXPECT_EQ(script->get_standard_output(), "syntax ok");
+    }
+    EXPECT_EQ(receive(script, message), "");
+    // A stopped check is no verdict on the plug-in.
+    EXPECT_EQ(script->get_message(), u"");
+    EXPECT_TRUE(script->is_usable());
 }
 
 TEST_F(plugin_operations_test, message_handles_of_another_kind_are_refused) {

@@ -114,16 +114,18 @@ TEST_F(run_script_test, unwritable_bridge_file_sets_the_temporary_file_message) 
                                 u" への一時ファイル生成に失敗しました");
 }
 
-TEST_F(run_script_test, timer_fault_sets_the_temporary_file_message_and_cleans_up) {
+// The temporary-file message is for the bridge file only: a clock fault leaves to the
+// caller, after the child and the bridge file are gone.
+TEST_F(run_script_test, timer_fault_leaves_by_its_type_and_cleans_up) {
     auto data = shell_plugin("sleep 30");
     runner_settings settings;
     auto reading = std::make_shared<std::int64_t>(1000);
     settings.clock = [reading] { return (*reading)--; };  // runs backwards
     data.standard_output = "earlier";
-    EXPECT_EQ(run_script(u"run_process", {}, data, true, settings), "");
-    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] " + data.data_folder +
-                                u" への一時ファイル生成に失敗しました");
+    EXPECT_THROW(run_script(u"run_process", {}, data, true, settings), clock_fault);
+    EXPECT_EQ(data.message, u"");
     EXPECT_EQ(data.standard_output, "earlier");
+    EXPECT_EQ(data.last_call.result, command_result::pipe_failure);
     EXPECT_EQ(files_in_data_folder(), 0u);
 }
 
@@ -134,6 +136,54 @@ TEST_F(run_script_test, missing_plugin_file_returns_empty_and_changes_nothing) {
     EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
     EXPECT_EQ(data.message, u"");
     EXPECT_EQ(data.standard_output, "earlier");
+}
+
+// One instance's record follows every call, whatever became of it; nothing of an
+// earlier call lingers in it.
+TEST_F(run_script_test, last_call_records_every_outcome) {
+    struct outcome {
+        const char* name;
+        void (*arrange)(script_instance_data&, const std::u16string& spare_folder);
+        command_result result;
+        bool bridge_file_failure;
+        bool script_missing;
+        std::string output;
+        std::string error;
+    };
+    const outcome outcomes[] = {
+        {"completed", [](script_instance_data&, const std::u16string&) {},
+         command_result::completed, false, false, "out", "err"},
+        {"no interpreter",
+         [](script_instance_data& data, const std::u16string&) {
+             data.interpreter = u"no-such-interpreter-here";
+         },
+         command_result::start_failure, false, false, "", ""},
+        {"plug-in file gone",
+         [](script_instance_data& data, const std::u16string&) { data.script_path += u".gone"; },
+         command_result::start_failure, false, true, "", ""},
+        {"bridge file unwritable",
+         [](script_instance_data& data, const std::u16string& spare_folder) {
+             data.data_folder = spare_folder + u"no-such-folder/";
+         },
+         command_result::start_failure, true, false, "", ""},
+    };
+    auto data = shell_plugin("printf 'out\\000cut'; printf err >&2");
+    const script_instance_data pristine = data;
+    for (const outcome& c : outcomes) {
+        data = pristine;
+        run_script(u"syntax_check", {}, data, true);  // leaves a completed record behind
+        c.arrange(data, folder_.u16() + u"/");
+        run_script(u"run_process", {}, data, true);
+        const call_record& call = data.last_call;
+        EXPECT_EQ(call.method, u"run_process") << c.name;
+        EXPECT_EQ(call.result, c.result) << c.name << ": " << to_string(call.result);
+        EXPECT_EQ(call.bridge_file_failure, c.bridge_file_failure) << c.name;
+        EXPECT_EQ(call.script_missing, c.script_missing) << c.name;
+        EXPECT_EQ(call.output, c.output) << c.name;
+        EXPECT_EQ(call.error, c.error) << c.name;
+        EXPECT_EQ(data.standard_output, "out") << c.name;  // from this call or the one before
+    }
+    EXPECT_EQ(files_in_data_folder(), 0u);
 }
 
 TEST_F(run_script_test, syntax_check_accepts_output_beginning_with_syntax_ok_in_any_case) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/child_process.h"
+#include "platform/wake_up.h"
 #include "tests/support/child_probe.h"
 #include "tests/support/scratch.h"
 
@@ -271,6 +273,95 @@ TEST_F(child_process_test, destructor_kills_and_reaps_a_running_child) {
         ASSERT_EQ(child.start({"sleep", "30"}, {}), child_process::start_result::started);
     }
     EXPECT_LT(seconds_since(start), 5.0);
+}
+
+// A wake-up raised before the wait or from another thread during it ends the wait; the
+// child runs on until it is killed, and what it wrote so far is still collected.
+TEST_F(child_process_test, raised_wake_up_ends_the_wait_and_kill_keeps_the_output) {
+    for (const bool from_thread : {false, true}) {
+        out_.clear();
+        err_.clear();
+        platform::wake_up wake;
+        child_process child;
+        ASSERT_EQ(child.start({"sh", "-c", "printf early; printf late >&2; sleep 30"}, {}),
+                  child_process::start_result::started);
+        std::atomic<bool> printed{false};
+        std::thread raiser;
+        if (from_thread) {
+            raiser = std::thread([&] {
+                while (!printed) std::this_thread::yield();
+                wake.raise();
+            });
+        } else {
+            wake.raise();
+            wake.raise();  // idempotent
+        }
+        child_process::wait_result result;
+        do {
+            result = child.wait(out_, err_, -1, &wake);
+            if (!err_.empty()) printed = true;
+        } while (result == child_process::wait_result::running);
+        if (raiser.joinable()) raiser.join();
+        EXPECT_EQ(result, child_process::wait_result::woken) << from_thread;
+        EXPECT_TRUE(child.running());
+        EXPECT_EQ(child.wait(out_, err_, 0, &wake), child_process::wait_result::woken);
+        child.kill_group(out_, err_);
+        EXPECT_FALSE(child.running());
+        EXPECT_EQ(child.exit_signal(), SIGKILL);
+        if (from_thread) {
+            EXPECT_EQ(out_, "early");
+        }
+        wake.clear();
+        EXPECT_FALSE(wake.raised());
+    }
+}
+
+TEST_F(child_process_test, child_that_has_ended_wins_over_a_raised_wake_up) {
+    platform::wake_up wake;
+    child_process child;
+    ASSERT_EQ(child.start({"sh", "-c", "printf done"}, {}), child_process::start_result::started);
+    siginfo_t info{};
+    ::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT);  // ended, not yet reaped
+    wake.raise();
+    child_process::wait_result result;
+    do {
+        result = child.wait(out_, err_, -1, &wake);
+    } while (result == child_process::wait_result::running);
+    EXPECT_EQ(result, child_process::wait_result::ended);
+    EXPECT_EQ(out_, "done");
+    EXPECT_TRUE(wake.raised());
+}
+
+// Killed outright, the process that started a child takes the child with it.
+TEST_F(child_process_test, child_ends_when_the_process_that_started_it_is_killed) {
+    int ids[2];
+    ASSERT_EQ(::pipe(ids), 0);
+    const pid_t starter = ::fork();
+    if (starter == 0) {
+        child_process child;
+        std::string out;
+        std::string err;
+        if (child.start({"sh", "-c", "echo $$; exec sleep 100"}, {}) ==
+            child_process::start_result::started) {
+            while (out.find('\n') == std::string::npos &&
+                   child.wait(out, err, -1) == child_process::wait_result::running) {
+            }
+            (void)!::write(ids[1], out.data(), out.size());
+        }
+        ::pause();  // until killed
+        ::_exit(1);
+    }
+    ASSERT_GT(starter, 0);
+    ::close(ids[1]);
+    char text[32] = {};
+    const ssize_t got = ::read(ids[0], text, sizeof text - 1);
+    ::close(ids[0]);
+    ::kill(starter, SIGKILL);
+    ::waitpid(starter, nullptr, 0);
+    ASSERT_GT(got, 0) << "the starter could not start its child";
+    const int child = std::atoi(text);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(test_support::ends_soon(child)) << "the child outlived the process that started it";
 }
 
 }  // namespace

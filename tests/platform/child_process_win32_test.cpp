@@ -3,14 +3,18 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/child_process.h"
 #include "platform/child_termination.h"
 #include "platform/executable_path.h"
 #include "platform/text_codec.h"
+#include "platform/wake_up.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -18,10 +22,18 @@ namespace {
 using platform::child_process;
 using clock_type = std::chrono::steady_clock;
 
-std::string stand_in() {
+std::string beside_this_program(const char* name) {
     std::string folder;
     platform::utf16_to_bytes(platform::code_page::utf8, platform::executable_path(), folder);
-    return folder.substr(0, folder.find_last_of("\\/") + 1) + STAND_IN_CHILD;
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
+std::string stand_in() { return beside_this_program(STAND_IN_CHILD); }
+
+std::wstring wide(const std::string& utf8) {
+    std::u16string text;
+    platform::bytes_to_utf16(platform::code_page::utf8, utf8, text);
+    return std::wstring(text.begin(), text.end());
 }
 
 double seconds_since(clock_type::time_point start) {
@@ -84,9 +96,9 @@ protected:
         return out_.empty() ? 0 : static_cast<DWORD>(std::stoul(out_));
     }
 
-    // Whether `id` ends within a second.
+    // Whether `id` ends within 30 s.
     static bool ends_soon(DWORD id) {
-        for (int i = 0; i < 100 && process_running(id); ++i) ::Sleep(10);
+        for (int i = 0; i < 3000 && process_running(id); ++i) ::Sleep(10);
         return !process_running(id);
     }
 
@@ -244,6 +256,60 @@ TEST_F(child_process_win32_test, destructor_ends_a_running_child) {
         ASSERT_EQ(child.start({stand_in(), "sleep", "30000"}, {}), child_process::start_result::started);
     }
     EXPECT_LT(seconds_since(start), 5.0);
+}
+
+// A wake-up raised from another thread ends an unlimited wait; the child runs on until
+// it is killed, and what it wrote so far is still collected.
+TEST_F(child_process_win32_test, raised_wake_up_ends_the_wait_and_kill_keeps_the_output) {
+    platform::wake_up wake;
+    child_process child;
+    ASSERT_EQ(child.start({stand_in(), "out", "early", "sleep", "30000"}, {}),
+              child_process::start_result::started);
+    std::atomic<bool> printed{false};
+    std::thread raiser([&] {
+        while (!printed) std::this_thread::yield();
+        wake.raise();
+        wake.raise();  // idempotent
+    });
+    child_process::wait_result result;
+    do {
+        result = child.wait(out_, err_, -1, &wake);
+        if (!out_.empty()) printed = true;
+    } while (result == child_process::wait_result::running);
+    raiser.join();
+    EXPECT_EQ(result, child_process::wait_result::woken);
+    EXPECT_TRUE(child.running());
+    child.kill_group(out_, err_);
+    EXPECT_FALSE(child.running());
+    EXPECT_EQ(child.exit_code(), 1);
+    EXPECT_EQ(out_, "early");
+    wake.clear();
+    EXPECT_FALSE(wake.raised());
+}
+
+// The job ends with its last handle: a program killed outright takes its child and the
+// child's children with it.
+TEST_F(child_process_win32_test, killing_the_starting_program_outright_ends_the_child_tree) {
+    const test_support::scratch_folder folder;
+    const auto id_file = folder.path() / "grandchild";
+    std::wstring command = L"\"" + wide(beside_this_program(JOB_HOLDER)) + L"\" \"" +
+                           wide(stand_in()) + L"\" \"" + id_file.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION holder{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &holder));
+    DWORD grandchild = 0;
+    for (int i = 0; i < 3000 && grandchild == 0; ++i) {
+        std::ifstream(id_file) >> grandchild;
+        if (grandchild == 0) ::Sleep(10);
+    }
+    ::TerminateProcess(holder.hProcess, 1);
+    ::WaitForSingleObject(holder.hProcess, INFINITE);
+    ::CloseHandle(holder.hThread);
+    ::CloseHandle(holder.hProcess);
+    ASSERT_NE(grandchild, 0u) << "the holder never started its child";
+    EXPECT_TRUE(ends_soon(grandchild));
 }
 
 }  // namespace

@@ -15,6 +15,9 @@ std::set<int> open_descriptors();
 // True while the process exists and has not ended (a zombie counts as ended).
 bool process_running(int pid);
 
+// Waits up to 30 s for the process to end; true when it has.
+bool ends_soon(int pid);
+
 // Kills every process of the group; used to clean up deliberate orphans.
 void kill_process_group(int group);
 

@@ -46,6 +46,15 @@ bool process_running(int pid) {
     return state != 'Z' && state != 'X';
 }
 
+bool ends_soon(int pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (process_running(pid)) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 void kill_process_group(int group) {
     if (group > 0) ::kill(-group, SIGKILL);
 }

@@ -11,7 +11,11 @@
 //   cwd               write the current folder
 //   close-output      close both output streams
 //   crash             fault on a null pointer
+//   mark PATH         create an empty file at PATH
 //   exit CODE         end with CODE (the default end is code 0)
+// A word ending in ".skip" or holding a "%" is passed over, so that the runner's bridge
+// file and form-encoded plug-in path can lead the list when the program stands in for an
+// interpreter.
 #include <windows.h>
 
 #include <cstdlib>
@@ -93,6 +97,9 @@ int wmain(int argc, wchar_t** argv) {
             write(STD_OUTPUT_HANDLE, text);
             return 0;
         }
+        const bool skipped = (step.size() > 5 && step.compare(step.size() - 5, 5, L".skip") == 0) ||
+                             step.find(L'%') != std::wstring::npos;
+        if (skipped) continue;
         if (step == L"cwd") {
             wchar_t folder[MAX_PATH];
             write(STD_OUTPUT_HANDLE, utf8(std::wstring(folder, ::GetCurrentDirectoryW(MAX_PATH, folder))));
@@ -114,6 +121,9 @@ int wmain(int argc, wchar_t** argv) {
             ::Sleep(static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10)));
         } else if (step == L"grandchild") {
             start_grandchild(value);
+        } else if (step == L"mark") {
+            ::CloseHandle(::CreateFileW(value.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
         } else if (step == L"exit") {
             return static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
         } else {

@@ -142,6 +142,7 @@ TEST(VuroFilePath, AppendPutsExactlyOneSlashBetween) {
 TEST_F(FolderPaths, TheProductFolderMustExist) {
     expect_runtime_error([] { utility::get_vuro_direct_data_folder(); },
                          "utility::get_vuro_direct_data_folder() call error1");
+    EXPECT_THROW(utility::get_vuro_direct_data_folder(), utility::data_folder_missing);
     EXPECT_FALSE(std::filesystem::exists(product()));
 }
 

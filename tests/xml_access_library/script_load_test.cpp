@@ -6,6 +6,7 @@
 
 #include "utility/text_conversion.h"
 #include "xml_access_library/script_load.h"
+#include "xml_access_library/xml_errors.h"
 
 namespace {
 
@@ -143,9 +144,22 @@ TEST(ScriptLoad, ReadsADocumentOfExactlyTheSizeLimit) {
     EXPECT_EQ(list[0].title, u"last");
 }
 
+// Callers tell the size limit apart by its type (its text is the empty text's).
 TEST(ScriptLoad, ConstructorRefusesEmptyAndOversizedTexts) {
-    EXPECT_THROW(script_load(""), std::runtime_error);
-    EXPECT_THROW(script_load(std::string(10485761, ' ')), std::runtime_error);
+    try {
+        script_load empty("");
+        ADD_FAILURE() << "an empty text was taken";
+    } catch (const xml_access_library::document_too_large&) {
+        ADD_FAILURE() << "an empty text is not too large";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "xml_access_utility_impl::impl() : failed");
+    }
+    try {
+        script_load oversized(std::string(10485761, ' '));
+        ADD_FAILURE() << "an oversized text was taken";
+    } catch (const xml_access_library::document_too_large& error) {
+        EXPECT_STREQ(error.what(), "xml_access_utility_impl::impl() : failed");
+    }
 }
 
 }  // namespace
