@@ -49,7 +49,7 @@ void debugger_controller::OnRefresh() {
         view_.clear_boxes();
         plugins_ = scan_plugin_folder(plugin_folder_);
         show_plugins(plugins_);
-        if (plugins_.empty()) view_.show_message(texts::no_plugin_found);
+        if (plugins_.empty()) view_.show_message(no_plugin_found_message(plugin_folder_));
     } catch (...) {
         view_.show_message(texts::unexpected_error);
     }

@@ -73,6 +73,7 @@ public:
     // Lists the given plug-ins as a refresh would, without the message for none.
     void show_plugins(std::vector<plugin_entry> plugins);
     const std::vector<plugin_entry>& plugins() const { return plugins_; }
+    const std::u16string& plugin_folder() const { return plugin_folder_; }
 
     // Runs the selected plug-in once: syntax check, then one processing call with the
     // request's text and the proxy settings; both outputs go to the view, then a notice

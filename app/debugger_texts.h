@@ -63,6 +63,16 @@ inline constexpr char16_t unexpected_error[] = u"実行中に予期せぬエラ�
 inline constexpr char16_t missing_product_folder_before[] = u"製品のデータフォルダー「";
 inline constexpr char16_t missing_product_folder_after[] =
     u"」がありません。このフォルダーを作成してから、もう一度実行してください。";
+// The folder hint and the message for an empty list while the per-user plug-in folder is
+// in use: its path goes between the two parts.
+inline constexpr char16_t per_user_folder_hint_before[] = u"※「";
+inline constexpr char16_t per_user_folder_hint_after[] =
+    u"」フォルダー内に存在する「.pl」「.rb」「.py」ファイルが対象となります";
+inline constexpr char16_t per_user_no_plugin_found_before[] =
+    u"ロード対象のプラグインが見つかりませんでした。\r\n「";
+inline constexpr char16_t per_user_no_plugin_found_after[] =
+    u"」フォルダー内に存在する「.rb」「.pl」「.py」ファイルが対象となります。\r\n"
+    u"再度読み込む場合は「更新」ボタンをクリックして下さい。";
 
 // The plug-in's commands after a run, and the notice for one whose call did not run:
 // "（" name call_not_run [reason] "）".

@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/executable_path.h"
-#include "platform/path_convention.h"
 #include "utility/text_conversion.h"
 
 namespace vuro_plugin {
@@ -18,15 +16,6 @@ bool has_plugin_extension(const std::u16string& file_name, const std::string& ex
     if (file_name.size() <= extension.size()) return false;
     const std::u16string tail = file_name.substr(file_name.size() - extension.size());
     return utility::to_upper(utility::utf16_to_ansi(tail)) == utility::to_upper(extension);
-}
-
-std::u16string find_plugin_folder() {
-    const std::u16string executable = platform::executable_path();
-    const std::size_t slash = executable.find_last_of(
-        platform::backslash_separates_folders() ? std::u16string_view(u"/\\") : u"/");
-    const std::u16string folder =
-        slash == std::u16string::npos ? executable : executable.substr(0, slash + 1);
-    return folder + u"plugin/";
 }
 
 std::vector<plugin_entry> scan_plugin_folder(const std::u16string& folder) {

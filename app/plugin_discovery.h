@@ -1,8 +1,10 @@
 #pragma once
 // The plug-in scripts the debugger can run: the ".rb", ".pl" and ".py" files that lie
-// directly in the folder "plugin" beside the program.
+// directly in the plug-in folder (app/plugin_folder.h says which folder that is).
 #include <string>
 #include <vector>
+
+#include "app/plugin_folder.h"
 
 namespace vuro_plugin {
 
@@ -17,10 +19,6 @@ const std::vector<std::string>& plugin_extensions();
 // True when `file_name` is longer than `extension` and ends with it, compared in the
 // ANSI code page without regard to case: "a.RB" matches ".rb", ".rb" and "x.rbw" do not.
 bool has_plugin_extension(const std::u16string& file_name, const std::string& extension);
-
-// The folder "plugin/" beside the running executable (where a backslash separates
-// folders, the executable's path keeps its own separators).
-std::u16string find_plugin_folder();
 
 // The files of `folder` (ending with "/") that have a plug-in extension, in the order
 // the file system lists them; sub-folders are neither listed nor searched. A folder that

@@ -2,7 +2,7 @@
 
 #include "utility/data_folder.h"
 #include "utility/text_conversion.h"
-#include "utility/text_escape.h"
+#include "text_escape/text_escape.h"
 #include "utility/url_encoding.h"
 
 namespace vuro_plugin {
@@ -42,7 +42,7 @@ std::vector<std::u16string> callback_arguments(const callback_request& request) 
 
 std::u16string preference_path_argument(const std::u16string& plugin_name) {
     return text_argument(
-        utility::to_forward_slashes(utility::create_plugin_preference_path(plugin_name)));
+        text_escape::to_forward_slashes(utility::create_plugin_preference_path(plugin_name)));
 }
 
 }  // namespace vuro_plugin

@@ -2,7 +2,7 @@
 
 #include "platform/path_convention.h"
 #include "utility/text_conversion.h"
-#include "utility/text_escape.h"
+#include "text_escape/text_escape.h"
 #include "utility/url_encoding.h"
 
 namespace vuro_plugin {
@@ -10,7 +10,7 @@ namespace vuro_plugin {
 std::u16string encode_script_path(const std::u16string& script_path,
                                   const std::u16string& interpreter) {
     const std::u16string slashed = platform::backslash_separates_folders()
-                                       ? utility::to_forward_slashes(script_path)
+                                       ? text_escape::to_forward_slashes(script_path)
                                        : script_path;
     const bool utf8 = interpreter == u"python" || platform::command_line_file_names_are_utf8();
     const std::string bytes =

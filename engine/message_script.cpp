@@ -1,7 +1,7 @@
 #include "engine/message_script.h"
 
 #include "utility/text_conversion.h"
-#include "utility/text_escape.h"
+#include "text_escape/text_escape.h"
 
 namespace vuro_plugin {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 // U+FFFF as U+FFFD, which the conversion makes of unpaired surrogates too. This happens
 // before the conversion, which would end the text at a NUL.
 std::string content(const std::u16string& text) {
-    const std::u16string escaped = utility::escape_xml(text);
+    const std::u16string escaped = text_escape::escape_xml(text);
     std::u16string safe;
     safe.reserve(escaped.size());
     for (const char16_t unit : escaped) {

@@ -68,24 +68,6 @@ char32_t next_code_point(std::string_view text, std::size_t& at) {
     return value;
 }
 
-void append_utf8(std::string& out, char32_t value) {
-    if (value < 0x80) {
-        out += static_cast<char>(value);
-    } else if (value < 0x800) {
-        out += static_cast<char>(0xC0 | (value >> 6));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    } else if (value < 0x10000) {
-        out += static_cast<char>(0xE0 | (value >> 12));
-        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (value >> 18));
-        out += static_cast<char>(0x80 | ((value >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::u16string utf16_of(std::string_view utf8, std::size_t limit) {
@@ -137,22 +119,6 @@ bool same_text(std::string_view utf8, std::u16string_view utf16) {
         unit += 2;
     }
     return unit == utf16.size();
-}
-
-std::string utf8_of(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    for (std::size_t at = 0; at < utf16.size(); ++at) {
-        char32_t value = utf16[at];
-        if (value >= 0xD800 && value <= 0xDBFF && at + 1 < utf16.size() &&
-            utf16[at + 1] >= 0xDC00 && utf16[at + 1] <= 0xDFFF) {
-            value = 0x10000 + ((value - 0xD800) << 10) + (utf16[++at] - 0xDC00);
-        } else if (value >= 0xD800 && value <= 0xDFFF) {
-            value = replacement;
-        }
-        append_utf8(out, value);
-    }
-    return out;
 }
 
 }  // namespace xml_access_library::detail

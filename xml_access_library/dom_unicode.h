@@ -14,7 +14,4 @@ std::u16string utf16_of(std::string_view utf8, std::size_t limit = std::u16strin
 // utf16_of(utf8) == utf16, without building the string.
 bool same_text(std::string_view utf8, std::u16string_view utf16);
 
-// Encodes; a lone surrogate becomes U+FFFD.
-std::string utf8_of(std::u16string_view utf16);
-
 }  // namespace xml_access_library::detail

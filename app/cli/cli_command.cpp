@@ -43,9 +43,14 @@ std::optional<plugin_entry> resolve_plugin(const std::string& name) {
                         utility::utf8_to_utf16(absolute.filename().u8string())};
 }
 
+// The folder in use goes to standard error, so that standard output stays one script a
+// line.
 int list_plugins(std::ostream& out, std::ostream& err) {
+    const std::u16string folder = prepare_plugin_folder();
+    err << program << "plug-in folder "
+        << utility::utf16_to_utf8(displayed_folder(folder)) << '\n';
     cli_view view(out, err);
-    debugger_controller controller(view, find_plugin_folder());
+    debugger_controller controller(view, folder);
     controller.OnRefresh();
     for (const std::u16string& item : view.plugin_items())
         out << utility::utf16_to_utf8(item) << '\n';
@@ -153,7 +158,8 @@ int run_checked(const std::vector<std::string>& arguments, std::ostream& out,
         }
         const cli_options& options = parsed.options;
         if (options.help) {
-            out << usage_text();
+            out << usage_text() << "\nPlug-in folder: "
+                << utility::utf16_to_utf8(displayed_folder(find_plugin_folder())) << '\n';
             return exit_ran;
         }
         if (options.version) {

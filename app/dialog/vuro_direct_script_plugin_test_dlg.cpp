@@ -73,7 +73,7 @@ QPlainTextEdit* make_output_box(QWidget* parent, dialog_base_units base) {
 }  // namespace
 
 Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg()
-    : Cvuro_direct_script_plugin_testDlg(find_plugin_folder(), controller_options{}) {}
+    : Cvuro_direct_script_plugin_testDlg(prepare_plugin_folder(), controller_options{}) {}
 
 Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
     const std::u16string& plugin_folder, const controller_options& options)
@@ -189,7 +189,7 @@ QWidget* Cvuro_direct_script_plugin_testDlg::control(control_id id) const {
 
 void Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
-    m_hint->setText(to_qt(texts::folder_hint));
+    m_hint->setText(to_qt(plugin_folder_hint(controller_->plugin_folder()).c_str()));
     OnRefresh();
     m_plugins->setFocus();
 }

@@ -25,7 +25,7 @@ HICON load_icon(int size) {
 }  // namespace
 
 Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg()
-    : Cvuro_direct_script_plugin_testDlg(find_plugin_folder(), controller_options{}) {}
+    : Cvuro_direct_script_plugin_testDlg(prepare_plugin_folder(), controller_options{}) {}
 
 Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
     std::u16string plugin_folder, const controller_options& options)
@@ -116,7 +116,8 @@ INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wpar
 BOOL Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-    ::SetDlgItemTextW(m_hWnd, id_hint, reinterpret_cast<const wchar_t*>(texts::folder_hint));
+    const std::u16string hint = plugin_folder_hint(plugin_folder_);
+    ::SetDlgItemTextW(m_hWnd, id_hint, reinterpret_cast<const wchar_t*>(hint.c_str()));
     // The request holds no more: the box takes no more.
     ::SendDlgItemMessageW(m_hWnd, id_lookup_text, EM_LIMITTEXT, lookup_text_capacity, 0);
     // The boxes take whatever a plug-in printed, not the 30000 characters of the default.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "utility/text_escape.h"
+#include "text_escape/text_escape.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::vector<std::u16string> marked_segments(const std::u16string& text) {
 }  // namespace
 
 std::u16string convert_comment(const std::u16string& comment) {
-    std::u16string text = utility::escape_xml(comment);
+    std::u16string text = text_escape::escape_xml(comment);
     for (const std::u16string& segment : marked_segments(text)) {
         const std::u16string marked = opening_marker + segment + line_break;
         const auto position = text.find(marked);
@@ -37,9 +37,9 @@ std::u16string convert_comment(const std::u16string& comment) {
         text.replace(position, marked.size(),
                      u"<font color=\"#ff0000\">" + segment + u"</font>" + line_break);
     }
-    utility::replace_all(text, end_of_text, u"");
-    utility::replace_all(text, u" " + line_break, line_break);
-    utility::replace_all(text, line_break, u"<br />");
-    utility::replace_all(text, u"\n", u"<br />");
+    text_escape::replace_all(text, end_of_text, u"");
+    text_escape::replace_all(text, u" " + line_break, line_break);
+    text_escape::replace_all(text, line_break, u"<br />");
+    text_escape::replace_all(text, u"\n", u"<br />");
     return text;
 }

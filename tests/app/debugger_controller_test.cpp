@@ -365,6 +365,17 @@ TEST_F(debugger_controller_test, error_from_below_is_reported_and_the_buttons_co
     EXPECT_EQ(view.events, expected);
 }
 
+TEST_F(debugger_controller_test, an_empty_per_user_folder_is_named_in_the_message) {
+    const std::u16string folder = per_user_plugin_folder(true);
+    ASSERT_TRUE(fill_new_plugin_folder(folder, u""));
+    controller controller(view, folder);
+    controller.OnRefresh();
+    const std::u16string message = texts::per_user_no_plugin_found_before +
+                                   displayed_folder(folder) +
+                                   texts::per_user_no_plugin_found_after;
+    EXPECT_EQ(view.events.back(), "message " + utility::utf16_to_utf8(message));
+}
+
 TEST_F(debugger_controller_test, refresh_lists_the_folder_and_empties_the_boxes) {
     test_support::scratch_folder folder;
     controller controller(view, folder.u16() + u"/");

@@ -26,7 +26,8 @@ TEST(message_base_test, run_time_type_checks_work_across_the_library_boundary) {
         std::make_unique<vuro_plugin_message_run_processing>();
     EXPECT_EQ(dynamic_cast<host_message*>(processing.get()), nullptr);
     EXPECT_NE(dynamic_cast<vuro_plugin_message_run_processing*>(processing.get()), nullptr);
-    EXPECT_EQ(typeid(*processing), typeid(vuro_plugin_message_run_processing));
+    const abstract_vuro_plugin_message& held = *processing;
+    EXPECT_EQ(typeid(held), typeid(vuro_plugin_message_run_processing));
 
     std::unique_ptr<abstract_vuro_plugin_message> palette =
         std::make_unique<vuro_plugin_message_run_palette>(0, 0);

@@ -1,6 +1,6 @@
-#include "utility/text_escape.h"
+#include "text_escape/text_escape.h"
 
-namespace utility {
+namespace text_escape {
 
 void replace_all(std::u16string& text, const std::u16string& search,
                  const std::u16string& replacement) {
@@ -37,4 +37,4 @@ std::u16string escape_xml(const std::u16string& text) {
     return result;
 }
 
-}  // namespace utility
+}  // namespace text_escape

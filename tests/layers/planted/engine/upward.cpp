@@ -1,0 +1,2 @@
+#include "engine/run_script.h"
+#include "app/debugger_controller.h"
