@@ -12,12 +12,9 @@ set(CMAKE_RANLIB ${PLUGDEBUG_MINGW_TRIPLET}-gcc-ranlib-posix CACHE FILEPATH "")
 
 # Libraries and headers come from the mingw-w64 sysroot and from the prefixes named in
 # CMAKE_PREFIX_PATH (the cross-built third-party libraries); programs from the host.
-# PLUGDEBUG_WINDOWS_DEPS is the cache folder of scripts/install-deps-windows.
-set(CMAKE_FIND_ROOT_PATH /usr/${PLUGDEBUG_MINGW_TRIPLET})
+# PLUGDEBUG_WINDOWS_DEPS is the list of library folders scripts/install-deps-windows prints.
+set(CMAKE_FIND_ROOT_PATH /usr/${PLUGDEBUG_MINGW_TRIPLET} ${PLUGDEBUG_WINDOWS_DEPS})
 set(CMAKE_TRY_COMPILE_PLATFORM_VARIABLES PLUGDEBUG_WINDOWS_DEPS)
-if(PLUGDEBUG_WINDOWS_DEPS)
-  list(APPEND CMAKE_FIND_ROOT_PATH ${PLUGDEBUG_WINDOWS_DEPS}/prefix ${PLUGDEBUG_WINDOWS_DEPS}/boost)
-endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -174,8 +174,10 @@ end
 
 Vuro_plugin_bridge.finish('error : argument error.') if ARGV.length < 2
 # The path as the bytes it arrived as: they name the file in whatever code page the
-# system uses for file names.
+# system uses for file names. On Windows that is the ANSI code page, Ruby's locale
+# encoding; a binary path would be read there as code page 1252.
 plugin_file = Vuro_plugin_bridge.form_decode_bytes(ARGV[0])
+plugin_file.force_encoding(Encoding.find('locale')) if File::ALT_SEPARATOR
 method_name = Vuro_plugin_bridge.form_decode(ARGV[1])
 unless Vuro_plugin_bridge::METHODS.include?(method_name)
   Vuro_plugin_bridge.finish('error : plugin method load error.')

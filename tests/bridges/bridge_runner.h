@@ -14,8 +14,10 @@ struct bridge_output {
     std::string standard_error;
 };
 
-// The three languages, in table order.
+// The languages whose interpreters run here, in table order: all three on Linux; under
+// Windows only Ruby, the one Windows interpreter the build machine can make.
 const std::vector<vuro_plugin::script_language>& languages();
+bool runs_here(const vuro_plugin::script_language& language);
 
 // "pl", "rb" or "py".
 std::string extension_of(const vuro_plugin::script_language& language);

@@ -12,6 +12,7 @@
 #include "engine/script_language.h"
 #include "engine/vuro_plugin_instance_script.h"
 #include "tests/support/scratch.h"
+#include "utility/data_folder.h"
 #include "utility/text_conversion.h"
 
 namespace instance_test {
@@ -30,8 +31,8 @@ inline std::string preference_document(const std::string& name, bool preference,
 class plugin_folder_test : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(std::filesystem::path(std::getenv("XDG_DATA_HOME")) /
-                                            "Halvane" / "Vuro");
+        std::filesystem::create_directories(
+            std::filesystem::u8path(utility::utf16_to_utf8(utility::product_data_folder())));
     }
 
     // Writes `bytes` as the file `name` in the plug-in folder.
