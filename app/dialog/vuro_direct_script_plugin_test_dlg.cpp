@@ -189,7 +189,7 @@ QWidget* Cvuro_direct_script_plugin_testDlg::control(control_id id) const {
 
 void Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
-    m_hint->setText(to_qt(plugin_folder_hint(controller_->plugin_folder()).c_str()));
+    m_hint->setText(to_qt(plugin_folder_hint(session_->controller().plugin_folder()).c_str()));
     OnRefresh();
     m_plugins->setFocus();
 }
