@@ -24,9 +24,7 @@ void box_feed::clear() {
     for (box_state& box : boxes_) box = box_state{};
 }
 
-bool box_feed::pending() const {
-    return !boxes_[0].waiting.empty() || !boxes_[1].waiting.empty();
-}
+bool box_feed::pending() const { return !boxes_[0].waiting.empty() || !boxes_[1].waiting.empty(); }
 
 void box_feed::add(output_box box, const box_piece& piece) {
     if (!piece.shown || piece.shown->empty()) return;

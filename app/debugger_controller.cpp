@@ -152,7 +152,7 @@ void debugger_controller::report_failure(const std::exception& error) {
 }
 
 instance_handle debugger_controller::CreateScriptInstance(const std::u16string& folder,
-                                                         const std::u16string& file_name) {
+                                                          const std::u16string& file_name) {
     for (const script_language& language : script_languages()) {
         auto instance = boost::make_shared<vuro_plugin_instance_script>(
             folder, file_name, language.interpreter, language.extension, language.display_name,
@@ -185,10 +185,10 @@ void debugger_controller::append_call(const call_record& call, script_call which
         case command_result::start_failure:
             // Not when the file to run was missing: the interpreter is not to blame then.
             if (!interpreter.empty() && !call.bridge_file_failure && !call.script_missing)
-                append_notice(output_box::standard_error, interpreter_not_started_notice(interpreter));
+                append_notice(output_box::standard_error,
+                              interpreter_not_started_notice(interpreter));
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -212,12 +212,16 @@ void debugger_controller::append(output_box box, const std::string& bytes) {
 
 void debugger_controller::append_cut_notice(output_box box) {
     const std::u16string notice = capture_cut_notice();
-    view_.append_to_box(box, {box_piece::kind::cut_notice, {}, notice,
+    view_.append_to_box(box, {box_piece::kind::cut_notice,
+                              {},
+                              notice,
                               std::make_shared<const std::u16string>(box_text_of_notice(notice))});
 }
 
 void debugger_controller::append_notice(output_box box, const std::u16string& notice) {
-    view_.append_to_box(box, {box_piece::kind::notice, {}, notice,
+    view_.append_to_box(box, {box_piece::kind::notice,
+                              {},
+                              notice,
                               std::make_shared<const std::u16string>(box_text_of_notice(notice))});
 }
 

@@ -32,9 +32,9 @@ struct controller_options {
 
 // What the window showed when Run was pressed.
 struct run_request {
-    std::u16string text;          // the "表記" box
-    int selection = -1;           // the plug-in list's selected item; -1 when none
-    std::int64_t window = 0;      // the native window, for the plug-in's message factory
+    std::u16string text;      // the "表記" box
+    int selection = -1;       // the plug-in list's selected item; -1 when none
+    std::int64_t window = 0;  // the native window, for the plug-in's message factory
 };
 
 // What one Run came to.

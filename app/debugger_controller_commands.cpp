@@ -64,8 +64,7 @@ command_outcome debugger_controller::show_command_call(const vuro_plugin_instanc
     // Without a time limit, the only notice of its own is a start failure's.
     append_call(call, script_call::processing, interpreter_);
     switch (call.result) {
-        case command_result::completed:
-            return command_outcome::ran;
+        case command_result::completed: return command_outcome::ran;
         case command_result::cancelled:
             append_notice(output_box::standard_error, texts::run_stopped);
             return command_outcome::stopped;

@@ -35,18 +35,19 @@ inline constexpr char16_t time_limit_after[] =
     u" 秒を超えたため、インタープリターを終了しました。ここまでが終了までの出力です）";
 inline constexpr char16_t interpreter_not_started_before[] = u"（インタープリター「";
 inline constexpr char16_t interpreter_not_started_after[] =
-    u"」を起動できませんでした。PATH の通ったフォルダーから探しましたが、見つからないか実行できません）";
+    u"」を起動できませんでした。PATH "
+    u"の通ったフォルダーから探しましたが、見つからないか実行できません）";
 inline constexpr char16_t output_too_large[] =
     u"（標準出力が 10 MiB を超えたため、候補の文書として読み込めませんでした。"
     u"出力は取り込んだ分だけ表示しています）";
 // In place of the output past a dialog box's display limit, around the limit's number.
-inline constexpr char16_t box_display_limited_before[] =
-    u"（出力が大きいため、この欄には先頭の ";
+inline constexpr char16_t box_display_limited_before[] = u"（出力が大きいため、この欄には先頭の ";
 inline constexpr char16_t box_display_limited_after[] =
     u" 文字だけを表示しています。すべてを見るには plugdebug-cli を使ってください）";
 inline constexpr char16_t settings_file_before[] = u"（設定ファイル「";
 inline constexpr char16_t settings_line_before[] = u"」の ";
-inline constexpr char16_t settings_line_after[] = u" 行目を解釈できなかったため、既定の設定で実行しました）";
+inline constexpr char16_t settings_line_after[] =
+    u" 行目を解釈できなかったため、既定の設定で実行しました）";
 inline constexpr char16_t settings_unparsable_after[] =
     u"」を解釈できなかったため、既定の設定で実行しました）";
 inline constexpr char16_t settings_unreadable_after[] =

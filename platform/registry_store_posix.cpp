@@ -103,7 +103,9 @@ bool write_all(int fd, const std::string& bytes) {
 // Far above any real hive; a bound on what a wrong file at the hive's path can cost.
 constexpr std::size_t max_hive_bytes = 64 << 20;
 
-std::string error_text(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string error_text(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 struct hive_file {
     bool exists = false;
@@ -133,7 +135,8 @@ hive_file read_hive_file(const std::string& file) {
     if (::fstat(fd.get(), &status) != 0)
         return fail(kind::cannot_read, "cannot be read (" + error_text(errno) + ")");
     if (!S_ISREG(status.st_mode)) return fail(kind::not_a_file, "not a regular file");
-    if (status.st_size > static_cast<off_t>(max_hive_bytes)) return fail(kind::too_large, too_large);
+    if (status.st_size > static_cast<off_t>(max_hive_bytes))
+        return fail(kind::too_large, too_large);
     if (!read_at_most(fd.get(), max_hive_bytes, result.bytes))
         return fail(kind::cannot_read, "cannot be read (" + error_text(errno) + ")");
     if (result.bytes.size() > max_hive_bytes)  // it grew while being read
@@ -226,10 +229,11 @@ bool may_write(const std::string& file, mode_t mode) {
 bool replace_file(const std::string& target, const std::string& bytes, mode_t mode) {
     const std::string temporary = target + ".tmp";
     ::unlink(temporary.c_str());  // whatever a killed writer left there, link or file
-    descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    descriptor fd(
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0) return false;
-    const bool written = ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), bytes) &&
-                         ::fsync(fd.get()) == 0;
+    const bool written =
+        ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     if (!fd.close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
@@ -283,7 +287,8 @@ std::unique_ptr<registry_key> registry_key::open(registry_root root, std::u16str
     if (!full) return nullptr;
     const auto hive = load_hive(root);
     if (!hive || (!path.empty() && !hive->key_exists(*full))) return nullptr;
-    return std::unique_ptr<registry_key>(new registry_key(std::make_unique<impl>(impl{root, *full, false})));
+    return std::unique_ptr<registry_key>(
+        new registry_key(std::make_unique<impl>(impl{root, *full, false})));
 }
 
 std::unique_ptr<registry_key> registry_key::create(registry_root root, std::u16string_view path) {
@@ -291,7 +296,8 @@ std::unique_ptr<registry_key> registry_key::create(registry_root root, std::u16s
     if (!full || path.empty()) return nullptr;
     if (!modify_hive(root, [&](registry_hive& hive) { return hive.create_key(*full); }))
         return nullptr;
-    return std::unique_ptr<registry_key>(new registry_key(std::make_unique<impl>(impl{root, *full, true})));
+    return std::unique_ptr<registry_key>(
+        new registry_key(std::make_unique<impl>(impl{root, *full, true})));
 }
 
 bool registry_key::query(std::u16string_view name, std::uint32_t& type,
@@ -331,7 +337,8 @@ std::string registry_hive_problem(registry_root root) {
     if (!contents.problem.empty()) return file + ": " + contents.problem;
     registry_parse_error error;
     if (parse_cached(root, file, contents, &error)) return {};
-    return file + (error.line != 0 ? ", line " + std::to_string(error.line) : "") + ": " + error.what;
+    return file + (error.line != 0 ? ", line " + std::to_string(error.line) : "") + ": " +
+           error.what;
 }
 
 registry_read_scope::registry_read_scope(registry_root root) : root_(root) {

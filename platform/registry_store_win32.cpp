@@ -43,7 +43,8 @@ std::unique_ptr<registry_key> registry_key::open(registry_root root, std::u16str
     const auto sub_key = sub_key_path(path);
     if (!sub_key) return nullptr;
     auto state = std::make_unique<impl>();
-    if (::RegOpenKeyExW(root_key(root), sub_key->c_str(), 0, KEY_READ, &state->key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root_key(root), sub_key->c_str(), 0, KEY_READ, &state->key) !=
+        ERROR_SUCCESS)
         return nullptr;
     return std::unique_ptr<registry_key>(new registry_key(std::move(state)));
 }

@@ -24,12 +24,9 @@ HANDLE object_gone() {
 int exit_code_of(DWORD event) {
     switch (event) {
         case CTRL_C_EVENT:
-        case CTRL_BREAK_EVENT:
-            return interrupt_exit_code;
-        case CTRL_CLOSE_EVENT:
-            return hangup_exit_code;
-        default:
-            return 0;  // log-off and shut-down reach console programs of services only
+        case CTRL_BREAK_EVENT: return interrupt_exit_code;
+        case CTRL_CLOSE_EVENT: return hangup_exit_code;
+        default: return 0;  // log-off and shut-down reach console programs of services only
     }
 }
 

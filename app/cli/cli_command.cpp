@@ -47,8 +47,7 @@ std::optional<plugin_entry> resolve_plugin(const std::string& name) {
 // line.
 int list_plugins(std::ostream& out, std::ostream& err) {
     const std::u16string folder = prepare_plugin_folder();
-    err << program << "plug-in folder "
-        << utility::utf16_to_utf8(displayed_folder(folder)) << '\n';
+    err << program << "plug-in folder " << utility::utf16_to_utf8(displayed_folder(folder)) << '\n';
     cli_view view(out, err);
     debugger_controller controller(view, folder);
     controller.OnRefresh();
@@ -61,7 +60,8 @@ int list_plugins(std::ostream& out, std::ostream& err) {
 // printed; a command that was stopped ends the program (a signal's code wins).
 int after_run(const cli_options& options, const std::u16string& text, const run_result& result,
               debugger_controller& controller, std::ostream& out, std::ostream& err) {
-    if (options.viewer_xml) out << result.instance->get_plugin_receive_data(result.message, 0, 0).xml;
+    if (options.viewer_xml)
+        out << result.instance->get_plugin_receive_data(result.message, 0, 0).xml;
     if (options.callback_candidate) {
         const command_outcome callback = controller.OnCallback(
             result, utility::utf8_to_utf16(*options.callback_candidate), text);
@@ -78,10 +78,8 @@ int after_run(const cli_options& options, const std::u16string& text, const run_
             case command_outcome::failed:
                 err << program << "run_preference failed\n";
                 return exit_failure;
-            case command_outcome::stopped:
-                return exit_failure;
-            default:
-                break;
+            case command_outcome::stopped: return exit_failure;
+            default: break;
         }
     }
     return exit_ran;
@@ -121,8 +119,7 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
     controller.show_plugins({plugin});
     const run_result result = controller.OnRun({text, 0}, true);
     switch (result.result) {
-        case run_result::outcome::not_started:
-            return exit_usage;
+        case run_result::outcome::not_started: return exit_usage;
         case run_result::outcome::no_language:
             err << program << "no language accepted " << options.plugin
                 << " (is its interpreter on the PATH? does its syntax check pass?)\n";
@@ -132,8 +129,7 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
             return exit_failure;
         case run_result::outcome::stopped:
             return exit_failure;  // only a signal stops a run here: its code wins
-        case run_result::outcome::completed:
-            break;
+        case run_result::outcome::completed: break;
     }
     return after_run(options, text, result, controller, out, err);
 }
@@ -144,12 +140,10 @@ int with_writes_checked(int code, std::ostream& out, std::ostream& err) {
     err.flush();
     if (out && err) return code;
     if (!out) err << program << "standard output could not be written\n" << std::flush;
-    return code == exit_ran || code == exit_no_language || code == exit_usage ? exit_failure
-                                                                                : code;
+    return code == exit_ran || code == exit_no_language || code == exit_usage ? exit_failure : code;
 }
 
-int run_checked(const std::vector<std::string>& arguments, std::ostream& out,
-                std::ostream& err) {
+int run_checked(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     try {
         const parse_result parsed = parse_command_line(arguments);
         if (!parsed.error.empty()) {

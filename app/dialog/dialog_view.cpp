@@ -42,7 +42,6 @@ QString for_display(std::u16string_view text) {
     return shown;
 }
 
-
 }  // namespace
 
 QString message_caption() {

@@ -14,10 +14,10 @@
 #include <QtMath>
 #include <functional>
 
-#include "app/run_session.h"
 #include "app/debugger_texts.h"
 #include "app/dialog/dialog_view.h"
 #include "app/plugin_discovery.h"
+#include "app/run_session.h"
 
 using namespace vuro_plugin;
 
@@ -44,10 +44,9 @@ QFont template_font() {
 // the 8 units the template gives a one-line label.
 dialog_base_units measure_base_units(const QFont& font) {
     const QFontMetrics metrics(font);
-    return base_units_from_letters(
-        metrics.horizontalAdvance(
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
-        qCeil(QFontMetricsF(font).height()));
+    return base_units_from_letters(metrics.horizontalAdvance(QStringLiteral(
+                                       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+                                   qCeil(QFontMetricsF(font).height()));
 }
 
 QRect to_qt(const dialog_rect& rect, dialog_base_units base) {
@@ -89,8 +88,8 @@ Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
                  vertical_pixels(dialog_height_units, base_units_));
     create_controls();
 
-    view_ = std::make_unique<dialog_view>(dialog_widgets{
-        this, m_lookup, m_output, m_error, m_refresh, m_run, m_progress, m_plugins});
+    view_ = std::make_unique<dialog_view>(
+        dialog_widgets{this, m_lookup, m_output, m_error, m_refresh, m_run, m_progress, m_plugins});
     // A call queued for the dialog's thread, dropped if the dialog goes first.
     post_ = [this](std::function<void()> call) {
         QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
@@ -119,22 +118,18 @@ void Cvuro_direct_script_plugin_testDlg::create_controls() {
 // Creates one control at its template position. A label waits in `buddy_for` for the
 // control that follows it, which its mnemonic then focuses.
 QWidget* Cvuro_direct_script_plugin_testDlg::create_control(const template_control& control,
-                                                           QWidget*& buddy_for) {
+                                                            QWidget*& buddy_for) {
     const QString caption = to_qt(control.caption);
     const QRect rect = to_qt(control.rect, base_units_);
     QWidget* widget = nullptr;
     switch (control.kind) {
-        case control_kind::label:
-            widget = buddy_for = new QLabel(caption, this);
-            break;
+        case control_kind::label: widget = buddy_for = new QLabel(caption, this); break;
         case control_kind::hint:
             widget = m_hint = new QLabel(caption, this);
             m_hint->setWordWrap(true);
             m_hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             break;
-        case control_kind::group_box:
-            widget = new QGroupBox(caption, this);
-            break;
+        case control_kind::group_box: widget = new QGroupBox(caption, this); break;
         case control_kind::combo_box: {
             widget = m_plugins = new QComboBox(this);
             const int closed = m_plugins->sizeHint().height();

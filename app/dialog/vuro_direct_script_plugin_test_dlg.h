@@ -29,7 +29,7 @@ public:
     // Builds the window from the dialog template and lists the scripts of
     // `plugin_folder` (ending with "/"), showing the message for an empty list.
     explicit Cvuro_direct_script_plugin_testDlg(const std::u16string& plugin_folder,
-                                               const vuro_plugin::controller_options& options);
+                                                const vuro_plugin::controller_options& options);
     Cvuro_direct_script_plugin_testDlg();  // the folder "plugin" beside the program
     ~Cvuro_direct_script_plugin_testDlg() override;
 

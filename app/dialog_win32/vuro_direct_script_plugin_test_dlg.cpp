@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/run_session.h"
 #include "app/debugger_texts.h"
 #include "app/dialog_win32/resource.h"
 #include "app/dialog_win32/win32_dialog_view.h"
 #include "app/plugin_discovery.h"
+#include "app/run_session.h"
 
 using namespace vuro_plugin;
 
@@ -18,8 +18,8 @@ constexpr UINT wake_message = WM_APP + 1;
 HINSTANCE resources() { return ::GetModuleHandleW(nullptr); }
 
 HICON load_icon(int size) {
-    return static_cast<HICON>(::LoadImageW(resources(), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(::LoadImageW(resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                           size, size, LR_DEFAULTCOLOR));
 }
 
 }  // namespace
@@ -51,8 +51,8 @@ INT_PTR Cvuro_direct_script_plugin_testDlg::DoModal() {
 HWND Cvuro_direct_script_plugin_testDlg::Create() {
     modal_ = false;
     return ::CreateDialogParamW(resources(),
-                                MAKEINTRESOURCEW(IDD_VURO_DIRECT_SCRIPT_PLUGIN_TEST_DIALOG), nullptr,
-                                dialog_procedure, reinterpret_cast<LPARAM>(this));
+                                MAKEINTRESOURCEW(IDD_VURO_DIRECT_SCRIPT_PLUGIN_TEST_DIALOG),
+                                nullptr, dialog_procedure, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK Cvuro_direct_script_plugin_testDlg::dialog_procedure(HWND window, UINT message,
@@ -77,21 +77,14 @@ INT_PTR CALLBACK Cvuro_direct_script_plugin_testDlg::dialog_procedure(HWND windo
 INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wparam,
                                                        LPARAM /*lparam*/) {
     switch (message) {
-        case WM_INITDIALOG:
-            return OnInitDialog();
-        case WM_PAINT:
-            return OnPaint();
-        case WM_QUERYDRAGICON:
-            return reinterpret_cast<INT_PTR>(m_hIcon);
-        case WM_HELP:          // F1 shows no help
-        case WM_CONTEXTMENU:   // nor has the dialog a menu of its own
+        case WM_INITDIALOG: return OnInitDialog();
+        case WM_PAINT: return OnPaint();
+        case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
+        case WM_HELP:         // F1 shows no help
+        case WM_CONTEXTMENU:  // nor has the dialog a menu of its own
             return TRUE;
-        case wake_message:
-            run_posted();
-            return TRUE;
-        case WM_CLOSE:
-            OnClose();
-            return TRUE;
+        case wake_message: run_posted(); return TRUE;
+        case WM_CLOSE: OnClose(); return TRUE;
         case WM_TIMER:
             if (wparam != win32_dialog_view::feed_timer || !view_) return FALSE;
             view_->feed();
@@ -108,8 +101,7 @@ INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wpar
                 case IDCANCEL: OnCancel(); return TRUE;
                 default: return FALSE;
             }
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -124,10 +116,9 @@ BOOL Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     for (const control_id box : {id_standard_output, id_standard_error})
         ::SendDlgItemMessageW(m_hWnd, box, EM_SETLIMITTEXT, 0, 0);
     view_ = std::make_unique<win32_dialog_view>(m_hWnd);
-    session_ = std::make_unique<run_session>(*view_, plugin_folder_, *options_,
-                                             [this](std::function<void()> call) {
-                                                 post(std::move(call));
-                                             });
+    session_ = std::make_unique<run_session>(
+        *view_, plugin_folder_, *options_,
+        [this](std::function<void()> call) { post(std::move(call)); });
     OnRefresh();
     return TRUE;  // the first tab stop, the plug-in list, gets the focus
 }

@@ -20,7 +20,7 @@ public:
     // Lists the scripts of `plugin_folder` (ending with a separator) once the window is
     // made, showing the message for an empty list.
     Cvuro_direct_script_plugin_testDlg(std::u16string plugin_folder,
-                                      const vuro_plugin::controller_options& options);
+                                       const vuro_plugin::controller_options& options);
     Cvuro_direct_script_plugin_testDlg();  // the folder "plugin" beside the program
     // A run still going is stopped first; a window still open is destroyed.
     ~Cvuro_direct_script_plugin_testDlg();

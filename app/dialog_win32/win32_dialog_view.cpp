@@ -69,8 +69,8 @@ void win32_dialog_view::feed() {
         for (const output_box box : {output_box::standard_output, output_box::standard_error}) {
             const std::u16string_view slice = feed_.next_slice(box, slice_units);
             if (slice.empty()) continue;
-            const HWND edit =
-                control(box == output_box::standard_output ? id_standard_output : id_standard_error);
+            const HWND edit = control(box == output_box::standard_output ? id_standard_output
+                                                                         : id_standard_error);
             const std::u16string text(slice);
             const auto length = static_cast<WPARAM>(::GetWindowTextLengthW(edit));
             ::SendMessageW(edit, EM_SETSEL, length, static_cast<LPARAM>(length));
@@ -136,6 +136,8 @@ void win32_dialog_view::repaint() {
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void win32_dialog_view::show_message(const std::u16string& text) { show_message_box(dialog_, text); }
+void win32_dialog_view::show_message(const std::u16string& text) {
+    show_message_box(dialog_, text);
+}
 
 }  // namespace vuro_plugin

@@ -6,13 +6,13 @@
 //     longest pause between two 10 ms ticks of the event loop, and the time until the text
 //     is all in the box (up to the display limit of box_feed.h).
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <chrono>
@@ -176,8 +176,8 @@ void bench_large_output() {
         const auto shown = std::make_shared<const std::u16string>(box_text_of_output(bytes));
         const QString qt_text = QString::fromStdU16String(*shown).remove(QLatin1Char('\r'));
         const stall idle = measure_stall([] {}, [] { return true; });
-        const stall at_once = measure_stall([&] { plain.setPlainText(qt_text); },
-                                            [] { return true; });
+        const stall at_once =
+            measure_stall([&] { plain.setPlainText(qt_text); }, [] { return true; });
         plain.setPlainText(QString());
         const stall sliced = measure_stall(
             [&] {

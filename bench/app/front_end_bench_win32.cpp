@@ -153,8 +153,8 @@ void bench_responsiveness(const fs::path& plugins) {
     const double idle = longest_pause_ms(std::chrono::milliseconds(3000), [] { return false; });
     ::SendDlgItemMessageW(dialog->window(), id_run, BM_CLICK, 0, 0);
     const auto start = clock_type::now();
-    const double running = longest_pause_ms(std::chrono::seconds(60),
-                                            [&] { return !dialog->run_in_progress(); });
+    const double running =
+        longest_pause_ms(std::chrono::seconds(60), [&] { return !dialog->run_in_progress(); });
     std::printf(
         "Message loop, longest pause between 10 ms ticks   idle %6.1f ms   during a run of "
         "%.1f s %6.1f ms   ratio %.3f\n",
@@ -170,8 +170,9 @@ int main() {
     const std::u16string self = platform::executable_path();
     const fs::path bin = fs::path(std::wstring(self.begin(), self.end())).parent_path();
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::SetEnvironmentVariableW(L"PATH", ((bin / "stand-in").wstring() + L";" +
-                                        std::wstring(path.begin(), path.end())).c_str());
+    ::SetEnvironmentVariableW(
+        L"PATH",
+        ((bin / "stand-in").wstring() + L";" + std::wstring(path.begin(), path.end())).c_str());
     const std::u16string product = utility::product_data_folder();
     fs::create_directories(fs::path(std::wstring(product.begin(), product.end())));
     const fs::path plugins = fs::temp_directory_path() / "plugdebug-front-end-bench";

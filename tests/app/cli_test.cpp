@@ -126,8 +126,7 @@ std::string file_text(const fs::path& path) {
 
 std::size_t count_of(const std::string& text, const std::string& part) {
     std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
 }
 
@@ -248,11 +247,20 @@ TEST_F(cli_stop_test, output_that_cannot_be_written_is_never_success) {
         int out;
         bool exit_3;  // else any code but 0 (a closed pipe may end it by SIGPIPE)
     } cases[] = {
-        {"run, output full", {"today.rb", "きょう"}, "/dev/full", scratch_.path() / "err", -1, true},
+        {"run, output full",
+         {"today.rb", "きょう"},
+         "/dev/full",
+         scratch_.path() / "err",
+         -1,
+         true},
         {"help, output full", {"--help"}, "/dev/full", scratch_.path() / "err", -1, true},
         {"run, error full", {plugin_, "x"}, scratch_.path() / "out", "/dev/full", -1, true},
         {"usage error, error full", {"--bogus"}, scratch_.path() / "out", "/dev/full", -1, true},
-        {"run, output closed", {"today.rb", "きょう"}, {}, scratch_.path() / "err", closed_pipe[1],
+        {"run, output closed",
+         {"today.rb", "きょう"},
+         {},
+         scratch_.path() / "err",
+         closed_pipe[1],
          false},
     };
     for (const auto& c : cases) {
@@ -281,9 +289,14 @@ TEST_F(cli_stop_test, a_callback_prints_only_its_own_call) {
     } cases[] = {
         {"callback ran", {"--callback", "x", plugin_, "text"}, 1, 1, ""},
         {"callback could not write its bridge file",
-         {"--callback", "x", plugin_, "lose folder"}, 1, 0,
+         {"--callback", "x", plugin_, "lose folder"},
+         1,
+         0,
          "（コールバック（run_callback）の呼び出しは実行されませんでした"},
-        {"callback cut at the capture limit", {"--callback", "flood", plugin_, "text"}, 1, 1,
+        {"callback cut at the capture limit",
+         {"--callback", "flood", plugin_, "text"},
+         1,
+         1,
          "（出力が 64 MiB を超えたため、それ以降は破棄しました）\n"},
     };
     for (const auto& c : cases) {

@@ -67,9 +67,9 @@ events operator+(events a, const events& b) {
 const events run_start{"title running", "repaint", "refresh off", "run off", "progress 0"};
 const events after_trial{"refresh off", "run off", "progress 30"};
 const events processing = run_start + after_trial + events{"refresh off", "run off", "progress 60"};
-const events full_run = processing + events{"refresh off", "run off", "progress 90",
-                                            "refresh on",  "run on",  "progress 100",
-                                            "title fixed"};
+const events full_run =
+    processing + events{"refresh off", "run off",      "progress 90", "refresh on",
+                        "run on",      "progress 100", "title fixed"};
 const events back_to_zero{"refresh on", "run on", "progress 0", "title fixed"};
 const events no_instance = run_start + after_trial + back_to_zero;
 
@@ -90,10 +90,11 @@ protected:
         view.events.clear();
         if (cancel_at_progress_60) {
             view.on_progress = [&controller, this](int percent) {
-                if (percent == 60) cancelling = std::thread([this, &controller] {
-                    wait_for_file(hang_marker);
-                    controller.cancellation()->cancel();
-                });
+                if (percent == 60)
+                    cancelling = std::thread([this, &controller] {
+                        wait_for_file(hang_marker);
+                        controller.cancellation()->cancel();
+                    });
             };
         }
         const run_result result = controller.OnRun({text, 0});
@@ -211,8 +212,7 @@ TEST_F(debugger_controller_test, runs_that_end_early_show_what_was_captured_then
     } cases[] = {
         {"time-out of the processing call", u"slow", 3000, std::nullopt, "", false,
          run_result::outcome::completed, partial,
-         u"error before the hang\r\n" + time_limit_notice(script_call::processing, 3000) +
-             u"\r\n",
+         u"error before the hang\r\n" + time_limit_notice(script_call::processing, 3000) + u"\r\n",
          full_run},
         {"interpreter not found", u"two", script_time_limit_ms, empty.path().string(), "", false,
          run_result::outcome::no_language, u"",
@@ -298,16 +298,22 @@ TEST(box_feed_test, hands_out_everything_in_order_up_to_the_display_limit_then_a
         std::size_t units;
         std::u16string expected;
     } cases[] = {
-        {"small pieces", {{kind::output, u"ab\r\n"}, {kind::notice, stopped}}, 3,
+        {"small pieces",
+         {{kind::output, u"ab\r\n"}, {kind::notice, stopped}},
+         3,
          u"ab\r\n" + stopped},
         {"pair across a slice end", {{kind::output, u"a" + pair + u"b"}}, 2, u"a" + pair + u"b"},
         {"output past the limit, cut inside a line",
-         {{kind::output, std::u16string(limit + 10, u'a')}, {kind::output, u"more\r\n"},
-          {kind::cut_notice, u"cut\r\n"}, {kind::notice, stopped}},
-         65536, std::u16string(limit, u'a') + u"\r\n" + limited + u"cut\r\n" + stopped},
+         {{kind::output, std::u16string(limit + 10, u'a')},
+          {kind::output, u"more\r\n"},
+          {kind::cut_notice, u"cut\r\n"},
+          {kind::notice, stopped}},
+         65536,
+         std::u16string(limit, u'a') + u"\r\n" + limited + u"cut\r\n" + stopped},
         {"limit at a line end",
          {{kind::output, std::u16string(limit - 2, u'a') + u"\r\n"}, {kind::output, u"x\r\n"}},
-         65536, std::u16string(limit - 2, u'a') + u"\r\n" + limited},
+         65536,
+         std::u16string(limit - 2, u'a') + u"\r\n" + limited},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -327,8 +333,8 @@ TEST(drop_down_width, fits_the_widest_item_and_never_narrows) {
         int current;
         std::vector<int> items;
         int frame, expected;
-    } cases[] = {{100, {}, 7, 100}, {100, {50, 140}, 7, 147}, {200, {50, 140}, 7, 200},
-                 {0, {93}, 7, 100}};
+    } cases[] = {
+        {100, {}, 7, 100}, {100, {50, 140}, 7, 147}, {200, {50, 140}, 7, 200}, {0, {93}, 7, 100}};
     for (const auto& c : cases)
         EXPECT_EQ(drop_down_width_for(c.current, c.items, c.frame), c.expected) << c.current;
 }
@@ -360,8 +366,8 @@ TEST_F(debugger_controller_test, error_from_below_is_reported_and_the_buttons_co
     const std::string message = utility::utf16_to_utf8(
         std::u16string(texts::unexpected_error) + u"\r\n" + texts::missing_product_folder_before +
         utility::product_data_folder() + texts::missing_product_folder_after);
-    const events expected =
-        run_start + events{"title fixed", "message " + message, "refresh on", "run on", "progress 0"};
+    const events expected = run_start + events{"title fixed", "message " + message, "refresh on",
+                                               "run on", "progress 0"};
     EXPECT_EQ(view.events, expected);
 }
 
@@ -371,8 +377,7 @@ TEST_F(debugger_controller_test, an_empty_per_user_folder_is_named_in_the_messag
     controller controller(view, folder);
     controller.OnRefresh();
     const std::u16string message = texts::per_user_no_plugin_found_before +
-                                   displayed_folder(folder) +
-                                   texts::per_user_no_plugin_found_after;
+                                   displayed_folder(folder) + texts::per_user_no_plugin_found_after;
     EXPECT_EQ(view.events.back(), "message " + utility::utf16_to_utf8(message));
 }
 
@@ -447,7 +452,8 @@ protected:
     bool finished = false;
 };
 
-TEST_F(run_session_test, view_calls_reach_the_window_only_through_post_and_a_message_holds_the_run) {
+TEST_F(run_session_test,
+       view_calls_reach_the_window_only_through_post_and_a_message_holds_the_run) {
     std::size_t calls_after_the_message = 1;
     view.on_message = [&] {
         // The worker waits for this call to return: nothing more can have been handed over.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -17,12 +18,11 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
-#include <QAbstractItemView>
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "app/debugger_controller.h"
@@ -252,15 +252,16 @@ protected:
         click_run(d);
         EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(marker_); }, 30000));
         int pid = 0;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return (std::ifstream(marker_) >> pid) && pid > 0; }, 30000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return (std::ifstream(marker_) >> pid) && pid > 0; }, 30000));
         return pid;
     }
     // No interpreter left (waited for by its id) and no bridge file.
     static void expect_nothing_left(int pid) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !test_support::process_running(pid); }, 30000));
         std::vector<fs::path> left;
-        for (const auto& entry : fs::directory_iterator(data_folder())) left.push_back(entry.path());
+        for (const auto& entry : fs::directory_iterator(data_folder()))
+            left.push_back(entry.path());
         EXPECT_TRUE(left.empty()) << left.front();
     }
 
@@ -281,8 +282,7 @@ TEST_F(hanging_run, escape_stops_the_run_and_keeps_the_window_then_closes_it) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !d->run_in_progress(); }, 30000));
     EXPECT_TRUE(d->isVisible());
     expect_nothing_left(pid);
-    EXPECT_EQ(part<QPlainTextEdit>(*d, id_standard_output)->toPlainText(),
-              "syntax ok\nbefore\n");
+    EXPECT_EQ(part<QPlainTextEdit>(*d, id_standard_output)->toPlainText(), "syntax ok\nbefore\n");
     EXPECT_EQ(part<QPlainTextEdit>(*d, id_standard_error)->toPlainText(),
               "error before\n" + QString::fromUtf16(texts::run_stopped) + "\n");
     EXPECT_EQ(part<QProgressBar>(*d, id_progress)->value(), 0);
@@ -337,7 +337,8 @@ TEST_F(dialog_test, large_output_reaches_its_box_whole_and_in_order) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return error->blockCount() == lines + 2; }, 60000));
     const QTextDocument& document = *error->document();
     for (const int line : {0, 1, 80, 81, lines / 2, lines - 1})
-        EXPECT_EQ(document.findBlockByNumber(line).text(), QString::number(line).rightJustified(99, '0'));
+        EXPECT_EQ(document.findBlockByNumber(line).text(),
+                  QString::number(line).rightJustified(99, '0'));
     EXPECT_EQ(document.findBlockByNumber(lines).text(), "");
 }
 

@@ -37,7 +37,9 @@ using test_support::window_text;
 namespace fs = std::filesystem;
 using dialog = Cvuro_direct_script_plugin_testDlg;
 
-std::wstring wide(const char16_t* text) { return std::wstring(text, text + std::char_traits<char16_t>::length(text)); }
+std::wstring wide(const char16_t* text) {
+    return std::wstring(text, text + std::char_traits<char16_t>::length(text));
+}
 
 // The folder of this test program: the build's bin folder.
 fs::path program_folder() {
@@ -238,7 +240,8 @@ TEST_F(dialog_win32_test, drop_down_widens_for_a_long_name_and_never_narrows) {
     ::GetTextExtentPoint32A(context, long_name.c_str(), static_cast<int>(long_name.size()), &text);
     ::ReleaseDC(list, context);
     EXPECT_GT(widened, client_rect_of(list).right - client_rect_of(list).left);
-    EXPECT_GT(widened, text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + ::GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_GT(widened,
+              text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + ::GetSystemMetrics(SM_CXVSCROLL));
 
     fs::remove(plugins() / long_name);
     add_plugin("a.py", "#\n");
@@ -426,7 +429,8 @@ TEST_F(dialog_program_test, opens_with_the_empty_folder_message_and_ends_when_cl
 TEST_F(dialog_program_test, carries_its_version_block_and_manifest) {
     const std::wstring path = program().wstring();
     std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    ASSERT_TRUE(
+        ::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
     const auto value = [&](const wchar_t* name) -> std::wstring {
         void* text = nullptr;
         UINT length = 0;
@@ -451,18 +455,18 @@ TEST_F(dialog_program_test, carries_its_version_block_and_manifest) {
     ASSERT_NE(image, nullptr);
     const HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr);
-    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(image, found))),
-                               ::SizeofResource(image, found));
+    const std::string manifest(
+        static_cast<const char*>(::LockResource(::LoadResource(image, found))),
+        ::SizeofResource(image, found));
     ::FreeLibrary(image);
 #ifdef _WIN64
     const char* architecture = "processorArchitecture=\"amd64\"";
 #else
     const char* architecture = "processorArchitecture=\"x86\"";
 #endif
-    for (const char* part :
-         {"name=\"Halvane.VURO.VURODSD\"",
-          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", architecture,
-          "level=\"asInvoker\" uiAccess=\"false\""})
+    for (const char* part : {"name=\"Halvane.VURO.VURODSD\"",
+                             "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                             architecture, "level=\"asInvoker\" uiAccess=\"false\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
 }
 

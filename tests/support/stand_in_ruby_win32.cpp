@@ -49,9 +49,9 @@ std::string form_decode(const std::string& text) {
 // The plug-in path arrives in the ANSI code page.
 std::string read_plugin(const std::string& ansi_path) {
     std::wstring path(static_cast<std::size_t>(ansi_path.size()) + 1, L'\0');
-    path.resize(static_cast<std::size_t>(::MultiByteToWideChar(
-        CP_ACP, 0, ansi_path.data(), static_cast<int>(ansi_path.size()), path.data(),
-        static_cast<int>(path.size()))));
+    path.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, ansi_path.data(), static_cast<int>(ansi_path.size()),
+                              path.data(), static_cast<int>(path.size()))));
     std::ifstream file(path.c_str(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
@@ -68,7 +68,8 @@ void tell_process_ids(DWORD copy) {
 void sleep_with_a_copy(DWORD milliseconds) {
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" sleep " + std::to_wstring(milliseconds);
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" sleep " + std::to_wstring(milliseconds);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -105,8 +106,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::string composition = form_decode(narrow(argv[4]));
     write(STD_OUTPUT_HANDLE,
           "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
-          "\t<item type=\"script_candidate\">\n\t\t<title>" + composition +
-              "</title>\n\t</item>\n</itemlist>\n");
+          "\t<item type=\"script_candidate\">\n\t\t<title>" +
+              composition + "</title>\n\t</item>\n</itemlist>\n");
     write(STD_ERROR_HANDLE, "run_process " + composition + "\n");
     return 0;
 }
