@@ -1,42 +1,55 @@
 #include "app/debugger_controller.h"
 
-#include <algorithm>
 #include <exception>
 #include <stdexcept>
 #include <utility>
 
 #include <boost/make_shared.hpp>
 
+#include "app/box_text.h"
 #include "app/debugger_texts.h"
 #include "app/failure_message.h"
 #include "app/request_fill.h"
+#include "app/run_notices.h"
+#include "engine/call_record.h"
+#include "engine/cancel_token.h"
 #include "engine/run_script.h"
 #include "engine/script_language.h"
 #include "engine/vuro_plugin_instance_script.h"
 #include "plugin_message/vuro_plugin_message_quit_flag.h"
 #include "utility/direct_settings.h"
-#include "utility/text_conversion.h"
+#include "xml_access_library/xml_errors.h"
 
 namespace vuro_plugin {
+namespace {
+
+// Clears the title's run notice however the run ends.
+class run_going {
+public:
+    explicit run_going(debugger_view& view) : view_(view) { view_.show_run_going(true); }
+    ~run_going() { view_.show_run_going(false); }
+    run_going(const run_going&) = delete;
+    run_going& operator=(const run_going&) = delete;
+
+private:
+    debugger_view& view_;
+};
+
+}  // namespace
 
 debugger_controller::debugger_controller(debugger_view& view, std::u16string plugin_folder,
                                          controller_options options)
-    : view_(view), plugin_folder_(std::move(plugin_folder)), options_(std::move(options)) {}
+    : view_(view), plugin_folder_(std::move(plugin_folder)), options_(std::move(options)) {
+    if (!options_.runner.cancel) options_.runner.cancel = std::make_shared<cancel_token>();
+}
 
 void debugger_controller::OnRefresh() {
     try {
-        set_buttons(true);
-        view_.set_progress(0);
-        view_.set_output_text(output_box::standard_output, {});
-        view_.set_output_text(output_box::standard_error, {});
-        view_.clear_plugin_items();
+        set_stage(true, 0);
+        view_.clear_boxes();
         plugins_ = scan_plugin_folder(plugin_folder_);
-        if (plugins_.empty()) {
-            view_.enable_run(false);
-            view_.show_message(no_plugin_found_message(plugin_folder_));
-            return;
-        }
-        fill_plugin_list();
+        show_plugins(plugins_);
+        if (plugins_.empty()) view_.show_message(no_plugin_found_message(plugin_folder_));
     } catch (...) {
         view_.show_message(texts::unexpected_error);
     }
@@ -44,36 +57,24 @@ void debugger_controller::OnRefresh() {
 
 void debugger_controller::show_plugins(std::vector<plugin_entry> plugins) {
     plugins_ = std::move(plugins);
-    view_.clear_plugin_items();
+    std::vector<std::u16string> names;
+    for (const plugin_entry& plugin : plugins_) names.push_back(plugin.file_name);
+    view_.show_plugin_list(names);
     view_.enable_run(!plugins_.empty());
-    if (!plugins_.empty()) fill_plugin_list();
 }
 
-// Lists every plug-in, selects the first and makes the drop-down wide enough for every
-// name, never narrower than before.
-void debugger_controller::fill_plugin_list() {
-    for (const plugin_entry& plugin : plugins_) view_.add_plugin_item(plugin.file_name);
-    view_.select_plugin_item(0);
-    int widest = 0;
-    for (const plugin_entry& plugin : plugins_)
-        widest = std::max(widest, view_.plugin_item_width(plugin.file_name));
-    const int needed = widest + view_.drop_down_frame_width();
-    if (view_.drop_down_width() < needed) view_.set_drop_down_width(needed);
-}
-
-run_result debugger_controller::OnRun(bool keep_instance) {
+run_result debugger_controller::OnRun(const run_request& request, bool keep_instance) {
     try {
-        const std::u16string text = view_.lookup_text();
-        if (text.empty()) {
+        if (request.text.empty()) {
             view_.show_message(texts::empty_lookup_text);
             return {};
         }
         // The request holds no more; nothing is ever cut or written past it.
-        if (text.size() > lookup_text_capacity) {
+        if (request.text.size() > lookup_text_capacity) {
             view_.show_message(texts::lookup_text_too_long);
             return {};
         }
-        return run(text, keep_instance);
+        return run(request, keep_instance);
     } catch (const std::exception& error) {
         report_failure(error);
         return {run_result::outcome::failed, error.what(), {}, {}};
@@ -84,48 +85,51 @@ run_result debugger_controller::OnRun(bool keep_instance) {
     }
 }
 
-run_result debugger_controller::run(const std::u16string& text, bool keep_instance) {
-    view_.set_output_text(output_box::standard_output, {});
-    view_.set_output_text(output_box::standard_error, {});
+run_result debugger_controller::run(const run_request& request, bool keep_instance) {
+    const run_going going(view_);
+    view_.clear_boxes();
     view_.repaint();
-    set_buttons(false);
-    view_.set_progress(0);
+    set_stage(false, 0);
 
-    const int selected = view_.selected_plugin_item();
-    if (selected < 0 || static_cast<std::size_t>(selected) >= plugins_.size())
+    if (request.selection < 0 || static_cast<std::size_t>(request.selection) >= plugins_.size())
         throw std::out_of_range("no plug-in is selected");
-    const plugin_entry plugin = plugins_[static_cast<std::size_t>(selected)];
+    const plugin_entry plugin = plugins_[static_cast<std::size_t>(request.selection)];
     const instance_handle instance = CreateScriptInstance(plugin.folder, plugin.file_name);
-    set_buttons(false);
-    view_.set_progress(30);
+    if (cancellation()->cancelled()) return stopped();
+    set_stage(false, 30);
     if (!instance) {
-        set_buttons(true);
-        view_.set_progress(0);
+        set_stage(true, 0);
         return {run_result::outcome::no_language, {}, {}, {}};
     }
 
-    set_buttons(false);
-    view_.set_progress(60);
+    set_stage(false, 60);
     instance->prepare_processing();
-    const message_handle message = instance->create_plugin_message(view_.window_handle(), 0);
+    const message_handle message = instance->create_plugin_message(request.window, 0);
     {
         vuro_plugin_message_quit_flag quit_flag;
-        processing_request request{};
-        fill_processing_request(request, text, utility::direct_settings());
-        const std::string settings_problem = utility::direct_settings_problem();
-        instance->run_processing(message, request, quit_flag);
-        if (auto* script = dynamic_cast<vuro_plugin_instance_script*>(instance.get()))
-            append_outputs(*script);
+        processing_request processing{};
+        // One read of the settings both fills the request and says why it used defaults.
+        const utility::direct_settings_read settings = utility::read_direct_settings();
+        fill_processing_request(processing, request.text, settings.settings);
+        bool too_large = false;
+        try {
+            instance->run_processing(message, processing, quit_flag);
+        } catch (const xml_access_library::document_too_large&) {
+            // The plug-in printed more than a candidate document may hold: what it printed
+            // is shown all the same, and the run ends as one without candidates.
+            too_large = true;
+        }
+        auto& script = dynamic_cast<vuro_plugin_instance_script&>(*instance);
+        append_call(script.last_call(), script_call::processing, interpreter_);
+        if (too_large) append_notice(output_box::standard_error, texts::output_too_large);
+        const std::u16string settings_problem = settings_notice(settings.fault);
         // Otherwise a broken settings file would silently run without the user's proxy.
-        if (!settings_problem.empty())
-            append_notice(output_box::standard_error,
-                          texts::settings_not_read + utility::utf8_to_utf16(settings_problem));
+        if (!settings_problem.empty()) append_notice(output_box::standard_error, settings_problem);
+        if (script.last_call().result == command_result::cancelled) return stopped();
     }
-    set_buttons(false);
-    view_.set_progress(90);
+    set_stage(false, 90);
     instance->complete_processing();
-    set_buttons(true);
-    view_.set_progress(100);
+    set_stage(true, 100);
     run_result result{run_result::outcome::completed, {}, {}, {}};
     if (keep_instance) {
         result.instance = instance;
@@ -134,67 +138,101 @@ run_result debugger_controller::run(const std::u16string& text, bool keep_instan
     return result;
 }
 
+// What was captured is shown already; the notice says why it ends there.
+run_result debugger_controller::stopped() {
+    append_notice(output_box::standard_error, texts::run_stopped);
+    set_stage(true, 0);
+    return {run_result::outcome::stopped, {}, {}, {}};
+}
+
 // The user can try again at once: buttons back, bar back to 0.
 void debugger_controller::report_failure(const std::exception& error) {
     view_.show_message(unexpected_error_message(error));
-    set_buttons(true);
-    view_.set_progress(0);
+    set_stage(true, 0);
 }
 
 instance_handle debugger_controller::CreateScriptInstance(const std::u16string& folder,
-                                                         const std::u16string& file_name) {
+                                                          const std::u16string& file_name) {
     for (const script_language& language : script_languages()) {
         auto instance = boost::make_shared<vuro_plugin_instance_script>(
             folder, file_name, language.interpreter, language.extension, language.display_name,
             language.stored_bridge, options_.runner);
         if (!instance->is_usable()) continue;
         const bool passed = instance->check_syntax();
-        append_outputs(*instance);
-        if (passed) return instance;
+        append_call(instance->last_call(), script_call::syntax_check, language.interpreter);
+        if (passed) {
+            interpreter_ = language.interpreter;
+            return instance;
+        }
+        if (instance->last_call().result == command_result::cancelled) break;
     }
     return {};
 }
 
+// Both outputs of a call, as captured (cut at the capture limit: a notice says so), then
+// why the call ended early, if it did.
+void debugger_controller::append_call(const call_record& call, script_call which,
+                                      const std::u16string& interpreter) {
+    AppendStandardOutput(call.output);
+    if (call.cut.output) append_cut_notice(output_box::standard_output);
+    AppendStandardError(call.error);
+    if (call.cut.error) append_cut_notice(output_box::standard_error);
+    switch (call.result) {
+        case command_result::timed_out:
+            append_notice(output_box::standard_error,
+                          time_limit_notice(which, options_.runner.limit_ms));
+            break;
+        case command_result::start_failure:
+            // Not when the file to run was missing: the interpreter is not to blame then.
+            if (!interpreter.empty() && !call.bridge_file_failure && !call.script_missing)
+                append_notice(output_box::standard_error,
+                              interpreter_not_started_notice(interpreter));
+            break;
+        default: break;
+    }
+}
+
 void debugger_controller::AppendStandardOutput(const std::string& bytes) {
-    append(output_box::standard_output, bytes, false);
+    append(output_box::standard_output, bytes);
 }
 
 void debugger_controller::AppendStandardError(const std::string& bytes) {
-    append(output_box::standard_error, bytes, false);
+    append(output_box::standard_error, bytes);
 }
 
-// The box shows the output up to its first zero byte, as the conversion reads it. An
-// output may be tens of megabytes: the new text is built with one copy of each part.
-void debugger_controller::append(output_box box, const std::string& bytes, bool cut) {
-    if (bytes.empty() && !cut) return;
-    const std::u16string added = bytes.empty() ? u"" : utility::utf8_to_utf16(bytes) + u"\r\n";
-    const std::u16string notice = cut ? capture_cut_notice() + u"\r\n" : u"";
-    std::u16string text = view_.output_text(box);
-    text.reserve(text.size() + added.size() + notice.size());
-    text += added;
-    text += notice;
-    view_.set_output_text(box, std::move(text));
-    if (!bytes.empty())
-        view_.output_appended(box, std::string_view(bytes).substr(0, bytes.find('\0')));
-    if (cut) view_.output_cut(box, capture_cut_notice());
+// An output may be tens of megabytes: its box text is made once, here, on the
+// controller's thread.
+void debugger_controller::append(output_box box, const std::string& bytes) {
+    if (bytes.empty()) return;
+    box_piece piece{box_piece::kind::output, bytes, {}, nullptr};
+    if (view_.wants_box_text())
+        piece.shown = std::make_shared<const std::u16string>(box_text_of_output(bytes));
+    view_.append_to_box(box, piece);
 }
 
-// Both stored outputs, each followed by a notice when the capture cut it short.
-void debugger_controller::append_outputs(const vuro_plugin_instance_script& instance) {
-    append(output_box::standard_output, instance.get_standard_output(),
-           instance.standard_output_cut());
-    append(output_box::standard_error, instance.get_standard_error(),
-           instance.standard_error_cut());
+void debugger_controller::append_cut_notice(output_box box) {
+    const std::u16string notice = capture_cut_notice();
+    view_.append_to_box(box, {box_piece::kind::cut_notice,
+                              {},
+                              notice,
+                              std::make_shared<const std::u16string>(box_text_of_notice(notice))});
 }
 
 void debugger_controller::append_notice(output_box box, const std::u16string& notice) {
-    view_.set_output_text(box, view_.output_text(box) + notice + u"\r\n");
-    view_.output_notice(box, notice);
+    view_.append_to_box(box, {box_piece::kind::notice,
+                              {},
+                              notice,
+                              std::make_shared<const std::u16string>(box_text_of_notice(notice))});
 }
 
 void debugger_controller::set_buttons(bool enabled) {
     view_.enable_refresh(enabled);
     view_.enable_run(enabled);
+}
+
+void debugger_controller::set_stage(bool buttons, int percent) {
+    set_buttons(buttons);
+    view_.set_progress(percent);
 }
 
 }  // namespace vuro_plugin

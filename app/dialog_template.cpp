@@ -41,9 +41,7 @@ int horizontal_pixels(int units, dialog_base_units base) {
     return multiply_divide(units, base.x, 4);
 }
 
-int vertical_pixels(int units, dialog_base_units base) {
-    return multiply_divide(units, base.y, 8);
-}
+int vertical_pixels(int units, dialog_base_units base) { return multiply_divide(units, base.y, 8); }
 
 dialog_rect to_pixels(const dialog_rect& rect, dialog_base_units base) {
     return {horizontal_pixels(rect.x, base), vertical_pixels(rect.y, base),

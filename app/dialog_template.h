@@ -11,15 +11,15 @@ struct dialog_rect {
 };
 
 enum class control_kind {
-    label,           // static text whose mnemonic moves the focus to the next control
-    hint,            // static text that wraps
+    label,  // static text whose mnemonic moves the focus to the next control
+    hint,   // static text that wraps
     group_box,
-    combo_box,       // drop-down list, not sorted; the height includes the drop-down
+    combo_box,  // drop-down list, not sorted; the height includes the drop-down
     push_button,
     default_button,
     line_edit,
     progress_bar,
-    output_box,      // multi-line, read-only, wraps, vertical scroll bar
+    output_box,  // multi-line, read-only, wraps, vertical scroll bar
 };
 
 // Control identifiers of the template; 0 for controls nothing refers to.

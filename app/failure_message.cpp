@@ -25,8 +25,8 @@ std::u16string unexpected_error_message(const std::exception& error) {
         const std::u16string folder = shown_folder(utility::product_data_folder());
         if (!folder.empty()) {
             message += u"\r\n";
-            message += texts::missing_product_folder_before + folder +
-                       texts::missing_product_folder_after;
+            message +=
+                texts::missing_product_folder_before + folder + texts::missing_product_folder_after;
         }
     }
     return message;

@@ -15,9 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path native(const std::u16string& folder) {
-    return fs::u8path(utility::utf16_to_utf8(folder));
-}
+fs::path native(const std::u16string& folder) { return fs::u8path(utility::utf16_to_utf8(folder)); }
 
 bool is_folder(const std::u16string& folder) {
     std::error_code error;
@@ -84,7 +82,8 @@ bool fill_new_plugin_folder(const std::u16string& folder, const std::u16string& 
 std::u16string displayed_folder(const std::u16string& folder) {
     std::u16string shown = folder;
     if (shown.size() > 1 && shown.back() == u'/') shown.pop_back();
-    if (platform::backslash_separates_folders()) std::replace(shown.begin(), shown.end(), u'/', u'\\');
+    if (platform::backslash_separates_folders())
+        std::replace(shown.begin(), shown.end(), u'/', u'\\');
     return shown;
 }
 

@@ -8,8 +8,8 @@ constexpr std::size_t proxy_address_in_use = 512;
 // A text that does not fit is left out whole rather than cut: a cut address or password
 // would reach the plug-in as a different, wrong one.
 template <std::size_t capacity>
-void assign_if_fits(char16_t (&field)[capacity], std::uint32_t& length,
-                    const std::u16string& text, std::size_t limit = capacity) {
+void assign_if_fits(char16_t (&field)[capacity], std::uint32_t& length, const std::u16string& text,
+                    std::size_t limit = capacity) {
     if (text.size() <= limit) assign_request_text(field, length, text);
 }
 

@@ -1,8 +1,8 @@
 #include "engine/bridge_arguments.h"
 
+#include "text_escape/text_escape.h"
 #include "utility/data_folder.h"
 #include "utility/text_conversion.h"
-#include "text_escape/text_escape.h"
 #include "utility/url_encoding.h"
 
 namespace vuro_plugin {

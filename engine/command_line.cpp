@@ -1,8 +1,8 @@
 #include "engine/command_line.h"
 
 #include "platform/path_convention.h"
-#include "utility/text_conversion.h"
 #include "text_escape/text_escape.h"
+#include "utility/text_conversion.h"
 #include "utility/url_encoding.h"
 
 namespace vuro_plugin {

@@ -40,8 +40,8 @@ command_result wait_for_end(child_process& child, std::string& out, std::string&
 
 command_result execute_command(const std::vector<std::u16string>& command_line,
                                const std::u16string& working_folder, std::string& out,
-                               std::string& err, bool limit_time,
-                               const runner_settings& settings, capture_cut* cut) {
+                               std::string& err, bool limit_time, const runner_settings& settings,
+                               capture_cut* cut) {
     out.clear();
     err.clear();
     if (cut != nullptr) *cut = {};

@@ -23,7 +23,7 @@ enum class command_result {
 // no way to cancel.
 struct runner_settings {
     std::int32_t limit_ms = script_time_limit_ms;
-    timeout_timer::clock_function clock;  // empty: the steady clock
+    timeout_timer::clock_function clock;   // empty: the steady clock
     std::shared_ptr<cancel_token> cancel;  // empty: the run cannot be cancelled
 };
 

@@ -1,7 +1,7 @@
 #include "engine/message_script.h"
 
-#include "utility/text_conversion.h"
 #include "text_escape/text_escape.h"
+#include "utility/text_conversion.h"
 
 namespace vuro_plugin {
 namespace {

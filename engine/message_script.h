@@ -13,11 +13,11 @@ namespace vuro_plugin {
 
 // One candidate (note: the alias comes before the type).
 struct message_script_item {
-    std::u16string title;             // shown in the viewer
+    std::u16string title;  // shown in the viewer
     std::u16string comment;
-    std::u16string alternative;       // text to commit or address to open
-    std::u16string alternative_alias; // text shown for the alternative
-    std::u16string alternative_type;  // "definite_string", "url_jump_string" or another kind
+    std::u16string alternative;        // text to commit or address to open
+    std::u16string alternative_alias;  // text shown for the alternative
+    std::u16string alternative_type;   // "definite_string", "url_jump_string" or another kind
     std::u16string info;
 };
 

@@ -70,8 +70,8 @@ void vuro_plugin_instance_script::run_callback(message_handle, const callback_re
 bool vuro_plugin_instance_script::run_preference(std::int64_t, std::int32_t) {
     if (!data_->preference.preference) return true;
     try {
-        run_script(u"run_preference", {preference_path_argument(data_->preference.name)},
-                   *data_, false, settings_);
+        run_script(u"run_preference", {preference_path_argument(data_->preference.name)}, *data_,
+                   false, settings_);
         return true;
     } catch (const std::exception&) {
         return false;

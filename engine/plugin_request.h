@@ -52,7 +52,7 @@ struct processing_request {
 struct callback_request {
     char16_t candidate_text[200];
     std::uint32_t candidate_length;
-    std::uint32_t host_fields[2];  // the host's own; never read here
+    std::uint32_t host_fields[2];    // the host's own; never read here
     char16_t composition_text[200];  // at the time of the candidate search
     std::uint32_t composition_length;
     char16_t proxy_address[512];

@@ -31,8 +31,8 @@ void run_interpreter(const std::vector<std::u16string>& command_line, script_ins
     call.elapsed_ms = steady_clock_ms() - start;
     call.result = result;
     if (result == command_result::start_failure) {
-        data.message = data.file_name + script_marker + data.interpreter +
-                       u"コマンドが実行できませんでした";
+        data.message =
+            data.file_name + script_marker + data.interpreter + u"コマンドが実行できませんでした";
         return;
     }
     std::string output = up_to_first_zero(std::move(out));
@@ -107,8 +107,7 @@ bool run_call(const std::u16string& method, const std::vector<std::u16string>& a
 }  // namespace
 
 bool run_script_call(const std::u16string& method, const std::vector<std::u16string>& arguments,
-                     script_instance_data& data, bool limit_time,
-                     const runner_settings& settings) {
+                     script_instance_data& data, bool limit_time, const runner_settings& settings) {
     return run_call(method, arguments, data, limit_time, settings, nullptr);
 }
 

@@ -11,7 +11,8 @@ std::int64_t steady_clock_ms() {
 }
 
 timeout_timer::timeout_timer(std::int32_t limit_ms, clock_function clock)
-    : limit_(limit_ms), clock_(clock ? std::move(clock) : clock_function(steady_clock_ms)),
+    : limit_(limit_ms),
+      clock_(clock ? std::move(clock) : clock_function(steady_clock_ms)),
       start_(clock_()) {}
 
 std::int32_t timeout_timer::elapsed_ms() const {

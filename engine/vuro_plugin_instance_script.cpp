@@ -19,8 +19,7 @@ constexpr std::size_t short_name_limit = 16;
 
 bool has_extension(const std::u16string& file_name, const std::u16string& extension) {
     return file_name.size() > extension.size() &&
-           utility::equal_no_case(file_name.substr(file_name.size() - extension.size()),
-                                  extension);
+           utility::equal_no_case(file_name.substr(file_name.size() - extension.size()), extension);
 }
 
 // a.rb goes with a.xml in the same folder.
@@ -44,11 +43,13 @@ bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF;
 
 }  // namespace
 
-vuro_plugin_instance_script::vuro_plugin_instance_script(
-    const std::u16string& plugin_folder, const std::u16string& file_name,
-    const std::u16string& interpreter, const std::u16string& extension,
-    const std::u16string& language_name, const std::string& stored_bridge,
-    const runner_settings& settings)
+vuro_plugin_instance_script::vuro_plugin_instance_script(const std::u16string& plugin_folder,
+                                                         const std::u16string& file_name,
+                                                         const std::u16string& interpreter,
+                                                         const std::u16string& extension,
+                                                         const std::u16string& language_name,
+                                                         const std::string& stored_bridge,
+                                                         const runner_settings& settings)
     : data_(std::make_unique<script_instance_data>()), settings_(settings) {
     script_instance_data& data = *data_;
     data.interpreter = interpreter;
@@ -83,13 +84,9 @@ std::string vuro_plugin_instance_script::get_standard_error() const {
     return data_->standard_error;
 }
 
-bool vuro_plugin_instance_script::standard_output_cut() const {
-    return data_->standard_output_cut;
-}
+bool vuro_plugin_instance_script::standard_output_cut() const { return data_->standard_output_cut; }
 
-bool vuro_plugin_instance_script::standard_error_cut() const {
-    return data_->standard_error_cut;
-}
+bool vuro_plugin_instance_script::standard_error_cut() const { return data_->standard_error_cut; }
 
 const call_record& vuro_plugin_instance_script::last_call() const { return data_->last_call; }
 
@@ -145,9 +142,7 @@ std::set<std::u16string> vuro_plugin_instance_script::get_function_names() const
     return {u"候補取得"};
 }
 
-bool vuro_plugin_instance_script::has_preference() const {
-    return data_->preference.preference;
-}
+bool vuro_plugin_instance_script::has_preference() const { return data_->preference.preference; }
 
 bool vuro_plugin_instance_script::query_flag_three() const { return true; }
 

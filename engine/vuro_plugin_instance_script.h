@@ -28,8 +28,7 @@ public:
     // the data folder's errors (utility::data_folder_missing,
     // "utility::get_vuro_direct_data_folder() call error1", and "... call error2").
     vuro_plugin_instance_script(const std::u16string& plugin_folder,
-                                const std::u16string& file_name,
-                                const std::u16string& interpreter,
+                                const std::u16string& file_name, const std::u16string& interpreter,
                                 const std::u16string& extension,
                                 const std::u16string& language_name,
                                 const std::string& stored_bridge,
@@ -81,8 +80,8 @@ public:
     std::u16string get_language_name() const override;
     std::int32_t get_major_version() const override;
     std::int32_t get_minor_version() const override;
-    bool query_flag_one() const override;    // false
-    bool query_flag_two() const override;    // true
+    bool query_flag_one() const override;  // false
+    bool query_flag_two() const override;  // true
     bool has_callback() const override;
     std::set<std::u16string> get_function_names() const override;  // {"候補取得"}
     bool has_preference() const override;
@@ -98,8 +97,7 @@ public:
     // Status 0 and the document when the message holds candidates, else status 2. Throws
     // "vuro_plugin_instance_script::get_plugin_receive_data() : fault1." / "... : fault2."
     // as run_processing does.
-    plugin_receive_data get_plugin_receive_data(message_handle message,
-                                                std::int32_t generation_id,
+    plugin_receive_data get_plugin_receive_data(message_handle message, std::int32_t generation_id,
                                                 std::int32_t plugin_index) override;
 
     // The palette is not supported: 24, 25 and 27 throw

@@ -266,27 +266,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string palette_text;
     while (input.remaining_bytes() > 0) {
         switch (input.ConsumeIntegralInRange(0, 6)) {
-            case 0:
-                set_slot(input, target, expected);
-                break;
-            case 1:
-                set_error(input, target, expected);
-                break;
-            case 2:
-                add_hyoki(input, target, expected);
-                break;
-            case 3:
-                add_alternative(input, target, expected);
-                break;
-            case 4:
-                add_comment(input, target, expected);
-                break;
-            case 5:
-                send_palette_text(input, palette, palette_text);
-                break;
-            default:
-                check_everything(input, target, expected);
-                break;
+            case 0: set_slot(input, target, expected); break;
+            case 1: set_error(input, target, expected); break;
+            case 2: add_hyoki(input, target, expected); break;
+            case 3: add_alternative(input, target, expected); break;
+            case 4: add_comment(input, target, expected); break;
+            case 5: send_palette_text(input, palette, palette_text); break;
+            default: check_everything(input, target, expected); break;
         }
     }
     check_everything(input, target, expected);

@@ -80,7 +80,8 @@ void close_others(const launch_plan& plan) {
 }
 
 [[noreturn]] void become_program(const launch_plan& plan) {
-    for (int signal = 1; signal < NSIG; ++signal) ::sigaction(signal, &plan.default_action, nullptr);
+    for (int signal = 1; signal < NSIG; ++signal)
+        ::sigaction(signal, &plan.default_action, nullptr);
     ::sigprocmask(SIG_SETMASK, &plan.no_signals, nullptr);
     if (::setsid() < 0) fail(plan, errno);
 #ifdef __linux__
@@ -149,7 +150,8 @@ pid_t launch_child(const std::vector<std::string>& arguments, const std::string&
     if (arguments.empty()) return -1;
     launch_plan plan;
     plan.candidates = candidates_for(arguments[0]);
-    for (const std::string& argument : arguments) plan.argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        plan.argv.push_back(const_cast<char*>(argument.c_str()));
     plan.argv.push_back(nullptr);
     if (!working_folder.empty()) plan.folder = working_folder.c_str();
     plan.out = out;

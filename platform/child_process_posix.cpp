@@ -1,5 +1,5 @@
-#include "platform/child_process.h"
 #include "platform/child_launch_posix.h"
+#include "platform/child_process.h"
 #include "platform/wake_up.h"
 
 #include <algorithm>
@@ -12,9 +12,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
-#include <signal.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -279,8 +279,8 @@ child_process::start_result child_process::start(const std::vector<std::string>&
     return start_result::started;
 }
 
-child_process::wait_result child_process::wait(std::string& out, std::string& err,
-                                               int timeout_ms, const wake_up* wake) {
+child_process::wait_result child_process::wait(std::string& out, std::string& err, int timeout_ms,
+                                               const wake_up* wake) {
     state& s = *state_;
     if (!s.running) return wait_result::ended;
 

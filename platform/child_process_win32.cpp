@@ -60,10 +60,12 @@ public:
         storing_ = true;
         cut_ = false;
         static std::atomic<unsigned> counter{0};
-        const std::wstring name = L"\\\\.\\pipe\\plugdebug-" + std::to_wstring(::GetCurrentProcessId()) +
-                                  L"-" + std::to_wstring(counter++);
+        const std::wstring name = L"\\\\.\\pipe\\plugdebug-" +
+                                  std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(counter++);
         read_end_ = handle(::CreateNamedPipeW(
-            name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+            name.c_str(),
+            PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
             pipe_buffer_size, pipe_buffer_size, 0, nullptr));
         if (!read_end_) return false;
@@ -185,7 +187,8 @@ public:
                  ::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
                                              handles_.data(), handles_.size() * sizeof(HANDLE),
                                              nullptr, nullptr);
-        for (HANDLE h : handles_) ready_ = ready_ && ::SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        for (HANDLE h : handles_)
+            ready_ = ready_ && ::SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     }
     ~inherited_handles() {
         if (list_ != nullptr) ::DeleteProcThreadAttributeList(list_);
@@ -206,7 +209,8 @@ private:
 bool set_job_limits(HANDLE job, DWORD flags) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = flags;
-    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof limits);
 }
 
 // A job whose processes die without the system's crash dialog, so a crashing
@@ -344,8 +348,8 @@ child_process::start_result child_process::start(const std::vector<std::string>&
     return start_result::started;
 }
 
-child_process::wait_result child_process::wait(std::string& out, std::string& err,
-                                               int timeout_ms, const wake_up* wake) {
+child_process::wait_result child_process::wait(std::string& out, std::string& err, int timeout_ms,
+                                               const wake_up* wake) {
     state& s = *state_;
     if (!s.running) return wait_result::ended;
 
@@ -360,7 +364,8 @@ child_process::wait_result child_process::wait(std::string& out, std::string& er
     if (s.out.pending()) waited[count++] = s.out.event();
     if (s.err.pending()) waited[count++] = s.err.event();
     // A stream left unread for the budget's sake has no read pending to wake us.
-    const bool unread = (s.out.is_open() && !s.out.pending()) || (s.err.is_open() && !s.err.pending());
+    const bool unread =
+        (s.out.is_open() && !s.out.pending()) || (s.err.is_open() && !s.err.pending());
     const DWORD timeout = unread ? 0 : timeout_ms < 0 ? INFINITE : static_cast<DWORD>(timeout_ms);
     const DWORD result = ::WaitForMultipleObjects(count, waited, FALSE, timeout);
     if (result == WAIT_FAILED) return wait_result::failure;

@@ -57,7 +57,8 @@ protected:
         std::size_t done = 0;
         while (done < text.size()) {
             DWORD written = 0;
-            const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 16384));
+            const DWORD piece =
+                static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 16384));
             if (!::WriteConsoleW(console_, text.data() + done, piece, &written, nullptr) ||
                 written == 0)
                 return -1;
@@ -92,8 +93,7 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
     for (int i = 1; i < count; ++i) {
         const std::wstring_view argument(wide[i]);
         std::string bytes;
-        utf16_to_bytes(code_page::utf8,
-                       std::u16string(argument.begin(), argument.end()), bytes);
+        utf16_to_bytes(code_page::utf8, std::u16string(argument.begin(), argument.end()), bytes);
         arguments.push_back(std::move(bytes));
     }
     ::LocalFree(wide);

@@ -46,8 +46,7 @@ timespec deadline_after(std::chrono::milliseconds timeout) {
 
 native_thread::native_thread(std::unique_ptr<impl> state) : impl_(std::move(state)) {}
 
-std::unique_ptr<native_thread> native_thread::start(thread_procedure procedure,
-                                                    void* argument) {
+std::unique_ptr<native_thread> native_thread::start(thread_procedure procedure, void* argument) {
     auto state = std::make_unique<impl>();
     auto* record = new start_record{procedure, argument};
     if (::pthread_create(&state->thread, nullptr, &trampoline, record) != 0) {

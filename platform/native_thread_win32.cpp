@@ -33,8 +33,7 @@ DWORD WINAPI trampoline(LPVOID raw) {
 
 native_thread::native_thread(std::unique_ptr<impl> state) : impl_(std::move(state)) {}
 
-std::unique_ptr<native_thread> native_thread::start(thread_procedure procedure,
-                                                    void* argument) {
+std::unique_ptr<native_thread> native_thread::start(thread_procedure procedure, void* argument) {
     auto state = std::make_unique<impl>();
     auto* record = new start_record{procedure, argument};
     state->thread = ::CreateThread(nullptr, 0, &trampoline, record, 0, nullptr);

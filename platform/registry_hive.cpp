@@ -108,7 +108,8 @@ public:
             if (unit == u'"') return true;
             if (unit == u'\\') {
                 if (at_end() || (text_[pos_] != u'\\' && text_[pos_] != u'"'))
-                    return fail("an unknown escape in a quoted text (only \\\\ and \\\" are known)");
+                    return fail(
+                        "an unknown escape in a quoted text (only \\\\ and \\\" are known)");
                 out.push_back(text_[pos_++]);
             } else {
                 out.push_back(unit);
@@ -137,7 +138,8 @@ public:
                 continue;
             }
             if (at_line_end())
-                return !byte_expected || fail("the value is cut short: a byte list ends with a comma");
+                return !byte_expected ||
+                       fail("the value is cut short: a byte list ends with a comma");
             std::uint32_t byte = 0;
             if (!hex_number(byte, 2, 2)) return fail("a byte needs two hexadecimal digits");
             out.push_back(static_cast<std::uint8_t>(byte));
@@ -154,7 +156,8 @@ public:
 private:
     std::size_t line_end_length() const {
         std::size_t returns = 0;
-        while (returns < 2 && pos_ + returns < text_.size() && text_[pos_ + returns] == u'\r') ++returns;
+        while (returns < 2 && pos_ + returns < text_.size() && text_[pos_ + returns] == u'\r')
+            ++returns;
         return pos_ + returns < text_.size() && text_[pos_ + returns] == u'\n' ? returns + 1 : 0;
     }
     // A backslash, the line end and the leading blanks of a line that holds more.
@@ -163,7 +166,8 @@ private:
         skip_blanks();
         if (!at_end() && !consume_line_end()) return fail("text after a line continuation");
         skip_blanks();
-        return !at_line_end() || fail("the value is cut short: nothing follows its line continuation");
+        return !at_line_end() ||
+               fail("the value is cut short: nothing follows its line continuation");
     }
 
     std::u16string_view text_;
@@ -180,7 +184,8 @@ bool parse_value_data(parser& in, registry_value& value) {
         value.data = text_to_sz(text);
     } else if (in.consume(u"dword:")) {
         std::uint32_t number = 0;
-        if (!in.hex_number(number, 8, 8)) return in.fail("a dword needs exactly eight hexadecimal digits");
+        if (!in.hex_number(number, 8, 8))
+            return in.fail("a dword needs exactly eight hexadecimal digits");
         value.type = registry_type::dword;
         value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
                       static_cast<std::uint8_t>(number >> 16),
@@ -237,7 +242,8 @@ void append_quoted(std::u16string& out, std::u16string_view text) {
 
 void append_hex(std::u16string& out, std::uint32_t number, int digits) {
     static constexpr char16_t digit[] = u"0123456789abcdef";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(digit[number >> shift & 0xF]);
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out.push_back(digit[number >> shift & 0xF]);
 }
 
 void append_value_line(std::u16string& out, const registry_value& value) {
@@ -256,10 +262,11 @@ void append_value_line(std::u16string& out, const registry_value& value) {
     }
     if (value.type == registry_type::dword && value.data.size() == 4) {
         out += u"dword:";
-        append_hex(out, static_cast<std::uint32_t>(value.data[0] | value.data[1] << 8 |
-                                                   value.data[2] << 16 |
-                                                   static_cast<std::uint32_t>(value.data[3]) << 24),
-                   8);
+        append_hex(
+            out,
+            static_cast<std::uint32_t>(value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                                       static_cast<std::uint32_t>(value.data[3]) << 24),
+            8);
         out.push_back(u'\n');
         return;
     }

@@ -14,7 +14,8 @@ constexpr std::string_view utf16le_bom = "\xFF\xFE";
 bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-std::optional<std::u16string> fail(registry_parse_error* error, std::size_t line, const char* what) {
+std::optional<std::u16string> fail(registry_parse_error* error, std::size_t line,
+                                   const char* what) {
     if (error != nullptr) *error = registry_parse_error{line, what};
     return std::nullopt;
 }
@@ -29,7 +30,8 @@ std::optional<std::u16string> decode_utf16le(std::string_view bytes, registry_pa
                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     const std::size_t unpaired = first_unpaired_surrogate(text);
     if (unpaired != std::u16string::npos)
-        return fail(error, line_at<char16_t>(text, unpaired), "invalid UTF-16: an unpaired surrogate");
+        return fail(error, line_at<char16_t>(text, unpaired),
+                    "invalid UTF-16: an unpaired surrogate");
     return text;
 }
 
@@ -37,11 +39,14 @@ std::optional<std::u16string> decode_utf16le(std::string_view bytes, registry_pa
 std::optional<std::u16string> decode_utf8(std::string_view bytes, registry_parse_error* error) {
     std::u16string text;
     std::string check;
-    if (!bytes_to_utf16(code_page::utf8, bytes, text) || !utf16_to_bytes(code_page::utf8, text, check))
+    if (!bytes_to_utf16(code_page::utf8, bytes, text) ||
+        !utf16_to_bytes(code_page::utf8, text, check))
         return fail(error, 0, "invalid UTF-8");
     if (check == bytes) return text;
-    const auto differs = std::mismatch(bytes.begin(), bytes.end(), check.begin(), check.end()).first;
-    return fail(error, line_at(bytes, static_cast<std::size_t>(differs - bytes.begin())), "invalid UTF-8");
+    const auto differs =
+        std::mismatch(bytes.begin(), bytes.end(), check.begin(), check.end()).first;
+    return fail(error, line_at(bytes, static_cast<std::size_t>(differs - bytes.begin())),
+                "invalid UTF-8");
 }
 
 // Undoes what the writer of a CR LF file does, one CR before every LF, so that a line
@@ -81,7 +86,8 @@ std::optional<std::u16string> decode_hive_file(std::string_view bytes, hive_file
     }
     if (!text) return std::nullopt;
     const std::size_t first_end = text->find(u'\n');
-    form.crlf = first_end != std::u16string::npos && first_end > 0 && (*text)[first_end - 1] == u'\r';
+    form.crlf =
+        first_end != std::u16string::npos && first_end > 0 && (*text)[first_end - 1] == u'\r';
     text->erase(text->find_last_not_of(std::u16string_view(u"\0 \t\r\n", 5)) + 1);
     if (form.crlf) drop_line_end_returns(*text);
     return text;

@@ -54,6 +54,40 @@ std::string registry_hive_file(registry_root root);
 // the line); empty when they can, the hive being absent included.
 std::string registry_hive_problem(registry_root root);
 
+// Why the values of a root could not be read, so that they read as none.
+struct registry_fault {
+    enum class kind {
+        none,            // read, or no hive at all
+        no_location,     // no folder for the hive can be determined
+        cannot_read,     // the file cannot be opened or read
+        not_a_file,      // something other than a regular file is at its path
+        too_large,       // far larger than any hive
+        does_not_parse,  // not in the export format; `line` tells where (0: unknown)
+    };
+    kind what = kind::none;
+    std::string file;  // the hive file (UTF-8); empty on Windows and for no_location
+    std::size_t line = 0;
+};
+
+// While it lives, every read of `root` on the constructing thread sees the values as
+// this one read of the store found them, and fault() says why they read as none. Scopes
+// nest; writes are not affected. On Windows it reads nothing and finds no fault.
+class registry_read_scope {
+public:
+    explicit registry_read_scope(registry_root root);
+    ~registry_read_scope();
+    registry_read_scope(const registry_read_scope&) = delete;
+    registry_read_scope& operator=(const registry_read_scope&) = delete;
+
+    const registry_fault& fault() const { return fault_; }
+
+private:
+    registry_root root_;
+    registry_fault fault_;
+    std::shared_ptr<const registry_hive> hive_;  // null: read as none
+    const std::shared_ptr<const registry_hive>* outer_ = nullptr;
+};
+
 // How long a write waits for another writer before it fails; 30 s unless set (the
 // message library's 300 tries 100 ms apart). Process-wide; for tests.
 void set_registry_lock_wait(std::chrono::milliseconds wait);

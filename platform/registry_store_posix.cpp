@@ -103,11 +103,14 @@ bool write_all(int fd, const std::string& bytes) {
 // Far above any real hive; a bound on what a wrong file at the hive's path can cost.
 constexpr std::size_t max_hive_bytes = 64 << 20;
 
-std::string error_text(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string error_text(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 struct hive_file {
     bool exists = false;
     std::string problem;  // why it cannot be read; empty when it can or does not exist
+    registry_fault::kind fault = registry_fault::kind::none;  // the same, as a kind
     std::string bytes;
     mode_t mode = 0600;
 };
@@ -116,27 +119,30 @@ hive_file read_hive_file(const std::string& file) {
     static const std::string too_large =
         "larger than " + std::to_string(max_hive_bytes >> 20) + " MiB, far more than any hive";
     hive_file result;
+    const auto fail = [&result](registry_fault::kind kind, std::string problem) {
+        result.fault = kind;
+        result.problem = std::move(problem);
+        return result;
+    };
+    using kind = registry_fault::kind;
     // Without blocking: a named pipe at the path must not hang the program.
     const descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
-        if (errno != ENOENT) result.problem = "cannot be opened (" + error_text(errno) + ")";
-        return result;
+        if (errno == ENOENT) return result;
+        return fail(kind::cannot_read, "cannot be opened (" + error_text(errno) + ")");
     }
     struct stat status {};
-    if (::fstat(fd.get(), &status) != 0) {
-        result.problem = "cannot be read (" + error_text(errno) + ")";
-    } else if (!S_ISREG(status.st_mode)) {
-        result.problem = "not a regular file";
-    } else if (status.st_size > static_cast<off_t>(max_hive_bytes)) {
-        result.problem = too_large;
-    } else if (!read_at_most(fd.get(), max_hive_bytes, result.bytes)) {
-        result.problem = "cannot be read (" + error_text(errno) + ")";
-    } else if (result.bytes.size() > max_hive_bytes) {  // it grew while being read
-        result.problem = too_large;
-    } else {
-        result.exists = true;
-        result.mode = status.st_mode & 07777;
-    }
+    if (::fstat(fd.get(), &status) != 0)
+        return fail(kind::cannot_read, "cannot be read (" + error_text(errno) + ")");
+    if (!S_ISREG(status.st_mode)) return fail(kind::not_a_file, "not a regular file");
+    if (status.st_size > static_cast<off_t>(max_hive_bytes))
+        return fail(kind::too_large, too_large);
+    if (!read_at_most(fd.get(), max_hive_bytes, result.bytes))
+        return fail(kind::cannot_read, "cannot be read (" + error_text(errno) + ")");
+    if (result.bytes.size() > max_hive_bytes)  // it grew while being read
+        return fail(kind::too_large, too_large);
+    result.exists = true;
+    result.mode = status.st_mode & 07777;
     return result;
 }
 
@@ -176,7 +182,13 @@ std::shared_ptr<const registry_hive> parse_cached(registry_root root, const std:
     return cache.hive;
 }
 
+// The hive a registry_read_scope of this thread holds for each root, if any.
+thread_local const std::shared_ptr<const registry_hive>* pinned_hives[2] = {nullptr, nullptr};
+
+int root_index(registry_root root) { return root == registry_root::current_user ? 0 : 1; }
+
 std::shared_ptr<const registry_hive> load_hive(registry_root root) {
+    if (const auto* pinned = pinned_hives[root_index(root)]) return *pinned;
     const std::string file = registry_hive_file(root);
     if (file.empty()) return nullptr;
     return parse_cached(root, file, read_hive_file(file));
@@ -217,10 +229,11 @@ bool may_write(const std::string& file, mode_t mode) {
 bool replace_file(const std::string& target, const std::string& bytes, mode_t mode) {
     const std::string temporary = target + ".tmp";
     ::unlink(temporary.c_str());  // whatever a killed writer left there, link or file
-    descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    descriptor fd(
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0) return false;
-    const bool written = ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), bytes) &&
-                         ::fsync(fd.get()) == 0;
+    const bool written =
+        ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     if (!fd.close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
@@ -274,7 +287,8 @@ std::unique_ptr<registry_key> registry_key::open(registry_root root, std::u16str
     if (!full) return nullptr;
     const auto hive = load_hive(root);
     if (!hive || (!path.empty() && !hive->key_exists(*full))) return nullptr;
-    return std::unique_ptr<registry_key>(new registry_key(std::make_unique<impl>(impl{root, *full, false})));
+    return std::unique_ptr<registry_key>(
+        new registry_key(std::make_unique<impl>(impl{root, *full, false})));
 }
 
 std::unique_ptr<registry_key> registry_key::create(registry_root root, std::u16string_view path) {
@@ -282,7 +296,8 @@ std::unique_ptr<registry_key> registry_key::create(registry_root root, std::u16s
     if (!full || path.empty()) return nullptr;
     if (!modify_hive(root, [&](registry_hive& hive) { return hive.create_key(*full); }))
         return nullptr;
-    return std::unique_ptr<registry_key>(new registry_key(std::make_unique<impl>(impl{root, *full, true})));
+    return std::unique_ptr<registry_key>(
+        new registry_key(std::make_unique<impl>(impl{root, *full, true})));
 }
 
 bool registry_key::query(std::u16string_view name, std::uint32_t& type,
@@ -322,8 +337,31 @@ std::string registry_hive_problem(registry_root root) {
     if (!contents.problem.empty()) return file + ": " + contents.problem;
     registry_parse_error error;
     if (parse_cached(root, file, contents, &error)) return {};
-    return file + (error.line != 0 ? ", line " + std::to_string(error.line) : "") + ": " + error.what;
+    return file + (error.line != 0 ? ", line " + std::to_string(error.line) : "") + ": " +
+           error.what;
 }
+
+registry_read_scope::registry_read_scope(registry_root root) : root_(root) {
+    const int index = root_index(root);
+    outer_ = pinned_hives[index];
+    fault_.file = registry_hive_file(root);
+    if (fault_.file.empty()) {
+        fault_.what = registry_fault::kind::no_location;
+    } else {
+        const hive_file contents = read_hive_file(fault_.file);
+        registry_parse_error error;
+        hive_ = parse_cached(root, fault_.file, contents, &error);
+        if (contents.fault != registry_fault::kind::none) {
+            fault_.what = contents.fault;
+        } else if (!hive_) {
+            fault_.what = registry_fault::kind::does_not_parse;
+            fault_.line = error.line;
+        }
+    }
+    pinned_hives[index] = &hive_;
+}
+
+registry_read_scope::~registry_read_scope() { pinned_hives[root_index(root_)] = outer_; }
 
 void set_registry_lock_wait(std::chrono::milliseconds wait) { lock_wait_ms.store(wait.count()); }
 

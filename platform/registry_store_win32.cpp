@@ -43,7 +43,8 @@ std::unique_ptr<registry_key> registry_key::open(registry_root root, std::u16str
     const auto sub_key = sub_key_path(path);
     if (!sub_key) return nullptr;
     auto state = std::make_unique<impl>();
-    if (::RegOpenKeyExW(root_key(root), sub_key->c_str(), 0, KEY_READ, &state->key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root_key(root), sub_key->c_str(), 0, KEY_READ, &state->key) !=
+        ERROR_SUCCESS)
         return nullptr;
     return std::unique_ptr<registry_key>(new registry_key(std::move(state)));
 }
@@ -97,6 +98,10 @@ std::string registry_hive_file(registry_root) { return {}; }
 
 // The registry is always there to be read; a key or value that is not is simply absent.
 std::string registry_hive_problem(registry_root) { return {}; }
+
+// The registry keeps its own consistency; there is no file to read once.
+registry_read_scope::registry_read_scope(registry_root root) : root_(root) {}
+registry_read_scope::~registry_read_scope() = default;
 
 // One value is written by one registry call: there is no lock of ours to wait for.
 void set_registry_lock_wait(std::chrono::milliseconds) {}

@@ -14,8 +14,8 @@ namespace {
 BCRYPT_ALG_HANDLE sha1_provider() {
     static const BCRYPT_ALG_HANDLE provider = [] {
         BCRYPT_ALG_HANDLE handle = nullptr;
-        if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&handle, BCRYPT_SHA1_ALGORITHM,
-                                                          nullptr, 0)))
+        if (!BCRYPT_SUCCESS(
+                ::BCryptOpenAlgorithmProvider(&handle, BCRYPT_SHA1_ALGORITHM, nullptr, 0)))
             return BCRYPT_ALG_HANDLE{};
         return handle;
     }();
@@ -40,12 +40,13 @@ bool sha1(std::string_view bytes, sha1_digest& digest) {
     // The length of one call is 32-bit: feed longer inputs in pieces.
     auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
     for (std::size_t done = 0; done < bytes.size();) {
-        const ULONG piece = static_cast<ULONG>(std::min<std::size_t>(bytes.size() - done, ULONG_MAX));
+        const ULONG piece =
+            static_cast<ULONG>(std::min<std::size_t>(bytes.size() - done, ULONG_MAX));
         if (!BCRYPT_SUCCESS(::BCryptHashData(hash.handle, data + done, piece, 0))) return false;
         done += piece;
     }
-    return BCRYPT_SUCCESS(::BCryptFinishHash(hash.handle, digest.data(),
-                                             static_cast<ULONG>(digest.size()), 0));
+    return BCRYPT_SUCCESS(
+        ::BCryptFinishHash(hash.handle, digest.data(), static_cast<ULONG>(digest.size()), 0));
 }
 
 }  // namespace platform

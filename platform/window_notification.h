@@ -19,7 +19,6 @@ std::uint32_t register_window_message(const char* name);
 // handled. False when there is no display, the connection is lost, the window does not
 // exist or the server refused the event. Window ids 0 and 1 are not windows (X11 reads
 // them as "under the pointer" and "input focus") and are refused.
-bool post_window_message(std::uint32_t window, std::uint32_t message, long wparam,
-                         long lparam);
+bool post_window_message(std::uint32_t window, std::uint32_t message, long wparam, long lparam);
 
 }  // namespace platform

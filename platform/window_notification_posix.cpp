@@ -86,17 +86,16 @@ std::uint32_t register_window_message(const char* name) {
     if (display == nullptr) return 0;
     const auto length = static_cast<std::uint16_t>(std::strlen(name));
     xcb_generic_error_t* error = nullptr;
-    xcb_intern_atom_reply_t* reply = ::xcb_intern_atom_reply(
-        display, ::xcb_intern_atom(display, 0, length, name), &error);
+    xcb_intern_atom_reply_t* reply =
+        ::xcb_intern_atom_reply(display, ::xcb_intern_atom(display, 0, length, name), &error);
     const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return succeeded(display, error) ? atom : 0;
 }
 
-bool post_window_message(std::uint32_t window, std::uint32_t message, long wparam,
-                         long lparam) {
-    if (window == XCB_SEND_EVENT_DEST_POINTER_WINDOW ||
-        window == XCB_SEND_EVENT_DEST_ITEM_FOCUS || message == XCB_ATOM_NONE)
+bool post_window_message(std::uint32_t window, std::uint32_t message, long wparam, long lparam) {
+    if (window == XCB_SEND_EVENT_DEST_POINTER_WINDOW || window == XCB_SEND_EVENT_DEST_ITEM_FOCUS ||
+        message == XCB_ATOM_NONE)
         return false;
     std::lock_guard<std::mutex> hold(connection_mutex);
     const sigpipe_held_back no_sigpipe;
@@ -111,9 +110,8 @@ bool post_window_message(std::uint32_t window, std::uint32_t message, long wpara
     event.data.data32[1] = static_cast<std::uint32_t>(lparam);
     // An empty event mask delivers the event to the client that created the window. The
     // check waits for the server's answer.
-    const xcb_void_cookie_t cookie =
-        ::xcb_send_event_checked(display, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                                 reinterpret_cast<const char*>(&event));
+    const xcb_void_cookie_t cookie = ::xcb_send_event_checked(
+        display, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     return succeeded(display, ::xcb_request_check(display, cookie));
 }
 

@@ -15,8 +15,7 @@ using message_filter_function = BOOL(WINAPI*)(UINT, DWORD);
 void allow_from_lower_integrity(UINT message) {
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
-    if (!::GetVersionExW(&info) || info.dwMajorVersion * 256 + info.dwMinorVersion < 0x0600)
-        return;
+    if (!::GetVersionExW(&info) || info.dwMajorVersion * 256 + info.dwMinorVersion < 0x0600) return;
     const auto change = reinterpret_cast<message_filter_function>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
     if (change != nullptr) change(message, MSGFLT_ADD);
@@ -39,8 +38,7 @@ std::uint32_t register_window_message(const char* name) {
 
 // 0 would post to this thread's own queue and 0xFFFF (HWND_BROADCAST) to every
 // top-level window of the desktop: neither is a palette window.
-bool post_window_message(std::uint32_t window, std::uint32_t message, long wparam,
-                         long lparam) {
+bool post_window_message(std::uint32_t window, std::uint32_t message, long wparam, long lparam) {
     if (window == 0 || window_of(window) == HWND_BROADCAST || message == 0) return false;
     return ::PostMessageW(window_of(window), message, static_cast<WPARAM>(wparam),
                           static_cast<LPARAM>(lparam)) != FALSE;

@@ -64,8 +64,7 @@ vuro_plugin_message_run_palette::vuro_plugin_message_run_palette(std::int64_t wi
 
 vuro_plugin_message_run_palette::~vuro_plugin_message_run_palette() { delete impl_; }
 
-int vuro_plugin_message_run_palette::send_message(const unsigned short* text,
-                                                  unsigned int length) {
+int vuro_plugin_message_run_palette::send_message(const unsigned short* text, unsigned int length) {
     if (length == 0) return 3;
     const int stored = text_storage::guarded([&] {
         std::u16string value = text_storage::bounded(text, length, send_text_limit);

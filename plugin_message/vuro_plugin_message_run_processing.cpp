@@ -48,8 +48,7 @@ bool copy_entry(const std::vector<Entry>& list, unsigned int index, unsigned sho
 // Replaces `target` with the bounded text; the old value stays on failure.
 int store(std::u16string& target, const unsigned short* text, unsigned int length,
           unsigned int limit) {
-    return text_storage::guarded(
-        [&] { target = text_storage::bounded(text, length, limit); });
+    return text_storage::guarded([&] { target = text_storage::bounded(text, length, limit); });
 }
 
 }  // namespace
@@ -79,8 +78,7 @@ int vuro_plugin_message_run_processing::get_return_type() const {
     return has_result ? 0 : 2;
 }
 
-int vuro_plugin_message_run_processing::set_text(const unsigned short* text,
-                                                 unsigned int length) {
+int vuro_plugin_message_run_processing::set_text(const unsigned short* text, unsigned int length) {
     return store(impl_->text, text, length, text_limit);
 }
 
@@ -107,10 +105,10 @@ int vuro_plugin_message_run_processing::set_error(const unsigned short* notify_o
     impl_->error = true;
     // Both texts are prepared before either is replaced, so a failure changes neither.
     return text_storage::guarded([&] {
-        std::u16string on = text_storage::bounded(notify_on, notify_on_length,
-                                                  error_notify_on_limit);
-        std::u16string off = text_storage::bounded(notify_off, notify_off_length,
-                                                   error_notify_off_limit);
+        std::u16string on =
+            text_storage::bounded(notify_on, notify_on_length, error_notify_on_limit);
+        std::u16string off =
+            text_storage::bounded(notify_off, notify_off_length, error_notify_off_limit);
         impl_->error_notify_on = std::move(on);
         impl_->error_notify_off = std::move(off);
     });
@@ -119,9 +117,8 @@ int vuro_plugin_message_run_processing::set_error(const unsigned short* notify_o
 int vuro_plugin_message_run_processing::add_candidate_hyoki(const unsigned short* text,
                                                             unsigned int length) {
     if (impl_->hyoki.size() >= max_candidates) return text_storage::list_full;
-    return text_storage::guarded([&] {
-        impl_->hyoki.push_back(text_storage::bounded(text, length, hyoki_limit));
-    });
+    return text_storage::guarded(
+        [&] { impl_->hyoki.push_back(text_storage::bounded(text, length, hyoki_limit)); });
 }
 
 int vuro_plugin_message_run_processing::add_candidate_comment(const unsigned short* text,
@@ -134,13 +131,10 @@ int vuro_plugin_message_run_processing::add_candidate_comment(const unsigned sho
 }
 
 int vuro_plugin_message_run_processing::add_candidate_alternative(const unsigned short* text,
-                                                                  unsigned int length,
-                                                                  int type) {
+                                                                  unsigned int length, int type) {
     if (impl_->alternatives.size() >= max_candidates) return text_storage::list_full;
-    if (type != alternative_definite && type != alternative_url_jump)
-        return text_storage::failed;
-    if (type == alternative_url_jump && length > alternative_limit)
-        return text_storage::too_long;
+    if (type != alternative_definite && type != alternative_url_jump) return text_storage::failed;
+    if (type == alternative_url_jump && length > alternative_limit) return text_storage::too_long;
     return text_storage::guarded([&] {
         impl_->alternatives.push_back(
             alternative{type, text_storage::bounded(text, length, alternative_limit)});
@@ -166,8 +160,7 @@ unsigned int vuro_plugin_message_run_processing::get_size_error_notify_off() con
     return static_cast<unsigned int>(impl_->error_notify_off.size());
 }
 
-bool vuro_plugin_message_run_processing::get_text(unsigned short* buffer,
-                                                  unsigned int size) const {
+bool vuro_plugin_message_run_processing::get_text(unsigned short* buffer, unsigned int size) const {
     return text_storage::copy_out(impl_->text, buffer, size);
 }
 bool vuro_plugin_message_run_processing::get_text_url(unsigned short* buffer,

@@ -24,10 +24,10 @@ public:
     // stored; else 2 (a URL alone does not count).
     int get_return_type() const;
 
-    int set_text(const unsigned short* text, unsigned int length);  // cut to 1024
-    int set_text_url(const unsigned short* text, unsigned int length);  // over 512: 5
+    int set_text(const unsigned short* text, unsigned int length);                  // cut to 1024
+    int set_text_url(const unsigned short* text, unsigned int length);              // over 512: 5
     int set_text_url_description(const unsigned short* text, unsigned int length);  // 100
-    int set_tooltip(const unsigned short* text, unsigned int length);  // cut to 512
+    int set_tooltip(const unsigned short* text, unsigned int length);               // cut to 512
     // Sets the error flag first (it stays set even when storing fails), then stores the
     // texts shown with notification on (cut to 64) and off (cut to 1024).
     int set_error(const unsigned short* notify_on, unsigned int notify_on_length,
@@ -64,13 +64,11 @@ public:
     unsigned int get_size_candidate_alternative(unsigned int index) const;
 
     // False for an index out of range or a buffer smaller than the entry.
-    bool get_candidate_hyoki(unsigned int index, unsigned short* buffer,
-                             unsigned int size) const;
-    bool get_candidate_comment(unsigned int index, unsigned short* buffer,
-                               unsigned int size) const;
+    bool get_candidate_hyoki(unsigned int index, unsigned short* buffer, unsigned int size) const;
+    bool get_candidate_comment(unsigned int index, unsigned short* buffer, unsigned int size) const;
     // On success also stores the entry's type.
-    bool get_candidate_alternative(unsigned int index, unsigned short* buffer,
-                                   unsigned int size, int& type) const;
+    bool get_candidate_alternative(unsigned int index, unsigned short* buffer, unsigned int size,
+                                   int& type) const;
 
 private:
     struct impl;

@@ -77,7 +77,8 @@ bool unscramble_credential(std::vector<std::uint8_t>& blob) {
     for (std::size_t start = block; start + block < blob.size(); start += block) {
         for (std::size_t j = 0; j < block; ++j)
             restored[j] = static_cast<std::uint8_t>(~blob[start + inverse[j]]);
-        std::copy(restored.begin(), restored.end(), blob.begin() + static_cast<std::ptrdiff_t>(start));
+        std::copy(restored.begin(), restored.end(),
+                  blob.begin() + static_cast<std::ptrdiff_t>(start));
     }
     std::fill(blob.begin(), blob.begin() + block, 0);
     return true;

@@ -44,8 +44,7 @@ std::u16string get_vuro_direct_data_folder() {
     if (product.resolve_app_data() == 0) {
         // A folder too long to hold the product folder is no base either: the relative
         // fallback is for when no folder is found at all, never for a long one.
-        if (!product.append(ansi_to_utf16(product_sub_folder)))
-            throw data_folder_missing();
+        if (!product.append(ansi_to_utf16(product_sub_folder))) throw data_folder_missing();
         base = product.path() + u"/";
         if (!is_folder(base)) throw data_folder_missing();
     }

@@ -9,7 +9,8 @@ namespace utility {
 // The product folder Halvane/Vuro/ does not exist (the input method is not installed).
 class data_folder_missing : public std::runtime_error {
 public:
-    data_folder_missing() : std::runtime_error("utility::get_vuro_direct_data_folder() call error1") {}
+    data_folder_missing()
+        : std::runtime_error("utility::get_vuro_direct_data_folder() call error1") {}
 };
 
 // Creates the data folder if needed, first by moving the legacy folder VURORIRECT/ to its

@@ -47,7 +47,8 @@ void read_text(const registry_access& key, const char16_t* name, std::u16string&
 }
 
 void read_credential(const registry_access& key, const char16_t* name, std::u16string& field) {
-    if (key.has_registry_binary(name)) field = read_scrambled_credential(key.get_registry_binary(name));
+    if (key.has_registry_binary(name))
+        field = read_scrambled_credential(key.get_registry_binary(name));
 }
 
 std::uint32_t valid_key_code(std::uint32_t code) {
@@ -103,7 +104,8 @@ void direct_settings::save_settings() const {
     try {
         registry_access key(settings_key_path(2), registry_access::mode_write);
         key.set_registry_bool(u"using_candidate_viewer", using_candidate_viewer);
-        key.set_registry_bool(u"automatically_displayed_candidate", automatically_displayed_candidate);
+        key.set_registry_bool(u"automatically_displayed_candidate",
+                              automatically_displayed_candidate);
         key.set_registry_unsigned_int(u"key_plugin_candidate_change",
                                       valid_key_code(key_plugin_candidate_change));
         for (const text_field& each : plugin_name_fields)
@@ -118,8 +120,9 @@ void direct_settings::save_settings() const {
     }
 }
 
-std::string direct_settings_problem() {
-    return platform::registry_hive_problem(platform::registry_root::current_user);
+direct_settings_read read_direct_settings() {
+    const platform::registry_read_scope scope(platform::registry_root::current_user);
+    return {direct_settings(), scope.fault()};
 }
 
 }  // namespace utility

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/registry_store.h"
+
 namespace utility {
 
 // The key that holds the settings: 2, or 1 while only the older key carries the marker
@@ -47,8 +49,12 @@ private:
     void load();
 };
 
-// Why the stored settings could not be read, so that their defaults are in use: the file,
-// the line and the reason (UTF-8, English). Empty when they were read or none are stored.
-std::string direct_settings_problem();
+// The settings as one read of the store found them, and why they are the defaults when
+// the store could not be read.
+struct direct_settings_read {
+    direct_settings settings;
+    platform::registry_fault fault;
+};
+direct_settings_read read_direct_settings();
 
 }  // namespace utility

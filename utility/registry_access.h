@@ -51,7 +51,8 @@ private:
     bool query(const std::u16string& name, std::uint32_t& type,
                std::vector<std::uint8_t>& data) const;
     bool query_dword(const std::u16string& name, std::uint32_t& value) const;
-    bool write(const std::u16string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
+    bool write(const std::u16string& name, std::uint32_t type,
+               const std::vector<std::uint8_t>& data);
 
     int mode_;
     std::unique_ptr<platform::registry_key> key_;

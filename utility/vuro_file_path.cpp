@@ -109,18 +109,12 @@ bool VuroFilePath::from_environment(bool outside_system_directory) {
 bool VuroFilePath::try_mode(int mode) {
     std::u16string found;
     switch (mode) {
-        case 1:
-            return from_registry(shell_folders_key, u"AppData");
-        case 2:
-            return from_registry(product_key, u"ImageAppDataFolder");
-        case 3:
-            return from_environment(false);
-        case 4:
-            return from_environment(true);
-        case 5:
-            return platform::local_app_data_low_folder(found) && store(found);
-        default:
-            return false;
+        case 1: return from_registry(shell_folders_key, u"AppData");
+        case 2: return from_registry(product_key, u"ImageAppDataFolder");
+        case 3: return from_environment(false);
+        case 4: return from_environment(true);
+        case 5: return platform::local_app_data_low_folder(found) && store(found);
+        default: return false;
     }
 }
 

@@ -28,8 +28,8 @@ void register_shift_jis_aliases() {
     xmlCharEncodingHandlerPtr handler = code_page_932_handler();
     if (handler == nullptr) return;
     xmlCharEncCloseFunc(handler);
-    for (const char* alias : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "X-SJIS", "MS_KANJI",
-                              "CSSHIFTJIS", "WINDOWS-31J"})
+    for (const char* alias :
+         {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "X-SJIS", "MS_KANJI", "CSSHIFTJIS", "WINDOWS-31J"})
         xmlAddEncodingAlias("CP932", alias);
 }
 
@@ -92,9 +92,7 @@ xmlDocPtr parse_in_chunks(xmlParserCtxtPtr context, std::string_view bytes,
 
 }  // namespace
 
-dom_document::dom_document(xmlDocPtr document) : document_(document) {
-    document_->_private = this;
-}
+dom_document::dom_document(xmlDocPtr document) : document_(document) { document_->_private = this; }
 
 dom_document::~dom_document() { xmlFreeDoc(document_); }
 

@@ -25,18 +25,11 @@ public:
         for (; node != nullptr && out_.size() < max_bytes_; node = node->next) {
             if (entity_depth_ > 0) owner_.charge_expansion(expanded_node_cost);
             switch (node->type) {
-            case XML_TEXT_NODE:
-            case XML_CDATA_SECTION_NODE:
-                append(view_of(node->content));
-                break;
-            case XML_ELEMENT_NODE:
-                append_nodes(node->children);
-                break;
-            case XML_ENTITY_REF_NODE:
-                append_entity(node);
-                break;
-            default:
-                break;
+                case XML_TEXT_NODE:
+                case XML_CDATA_SECTION_NODE: append(view_of(node->content)); break;
+                case XML_ELEMENT_NODE: append_nodes(node->children); break;
+                case XML_ENTITY_REF_NODE: append_entity(node); break;
+                default: break;
             }
         }
     }

@@ -17,8 +17,7 @@ inline std::string_view view_of(const xmlChar* text) {
 // instructions left out. Entity replacement text, and every node visited inside entity
 // content, is charged to the node's document.
 // Stops once `out` holds `max_bytes` bytes.
-void append_text(const xmlNode* first, std::string& out,
-                 std::size_t max_bytes = std::string::npos);
+void append_text(const xmlNode* first, std::string& out, std::size_t max_bytes = std::string::npos);
 
 // The name as written in the document, prefix included.
 bool has_qualified_name(const xmlNode* node, std::u16string_view name);

@@ -35,7 +35,8 @@ int put_utf8(char32_t c, unsigned char* out, int room) {
     const int size = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
     if (size > room) return 0;
     static constexpr unsigned char lead[] = {0, 0x00, 0xC0, 0xE0, 0xF0};
-    for (int i = size - 1; i > 0; --i, c >>= 6) out[i] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    for (int i = size - 1; i > 0; --i, c >>= 6)
+        out[i] = static_cast<unsigned char>(0x80 | (c & 0x3F));
     out[0] = static_cast<unsigned char>(lead[size] | c);
     return size;
 }
@@ -47,8 +48,9 @@ int decode_utf32(unsigned char* out, int* outlen, const unsigned char* in, int* 
     int result = 0;
     while (read + 4 <= *inlen) {
         const unsigned char* u = in + read;
-        const char32_t c = big_endian ? char32_t(u[0]) << 24 | char32_t(u[1]) << 16 | char32_t(u[2]) << 8 | u[3]
-                                      : char32_t(u[3]) << 24 | char32_t(u[2]) << 16 | char32_t(u[1]) << 8 | u[0];
+        const char32_t c =
+            big_endian ? char32_t(u[0]) << 24 | char32_t(u[1]) << 16 | char32_t(u[2]) << 8 | u[3]
+                       : char32_t(u[3]) << 24 | char32_t(u[2]) << 16 | char32_t(u[1]) << 8 | u[0];
         if (c > highest_code_point || (c >= 0xD800 && c <= 0xDFFF)) {
             result = -2;
             break;
@@ -91,7 +93,8 @@ int decode_code_page_932(unsigned char* out, int* outlen, const unsigned char* i
     const int taken = whole_characters(in, *inlen, *outlen);
     std::u16string text;
     std::string utf8;
-    const std::string_view bytes(reinterpret_cast<const char*>(in), static_cast<std::size_t>(taken));
+    const std::string_view bytes(reinterpret_cast<const char*>(in),
+                                 static_cast<std::size_t>(taken));
     if (!platform::bytes_to_utf16(platform::code_page::shift_jis, bytes, text) ||
         !platform::utf16_to_bytes(platform::code_page::utf8, text, utf8) ||
         utf8.size() > static_cast<std::size_t>(*outlen)) {

@@ -10,10 +10,10 @@
 namespace xml_access_library {
 
 struct script_preference_data {
-    std::u16string name;         // at most 100 code units
-    std::u16string name_short;   // at most 16
-    std::u16string description;  // at most 256
-    std::u16string copyright;    // at most 256
+    std::u16string name;             // at most 100 code units
+    std::u16string name_short;       // at most 16
+    std::u16string description;      // at most 256
+    std::u16string copyright;        // at most 256
     std::int32_t major_version = 0;  // 0 to 100
     std::int32_t minor_version = 0;
     bool preference = false;

@@ -32,8 +32,10 @@ std::u16string diagnostic_of(const detail::load_result& result) {
 
 const xmlNs* declared_namespace(const xmlNode* node, std::u16string_view name) {
     std::u16string_view prefix;
-    if (name.substr(0, 6) == u"xmlns:") prefix = name.substr(6);
-    else if (name != u"xmlns") return nullptr;
+    if (name.substr(0, 6) == u"xmlns:")
+        prefix = name.substr(6);
+    else if (name != u"xmlns")
+        return nullptr;
     for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
         const char* declared = reinterpret_cast<const char*>(ns->prefix);
         if (detail::same_text(declared ? declared : "", prefix)) return ns;

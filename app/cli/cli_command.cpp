@@ -1,6 +1,7 @@
 #include "app/cli/cli_command.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -9,9 +10,8 @@
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/product_info.h"
-#include "app/request_fill.h"
-#include "engine/vuro_plugin_instance_script.h"
-#include "utility/direct_settings.h"
+#include "engine/cancel_token.h"
+#include "platform/termination_signals.h"
 #include "utility/text_conversion.h"
 
 namespace vuro_plugin::cli {
@@ -47,9 +47,8 @@ std::optional<plugin_entry> resolve_plugin(const std::string& name) {
 // line.
 int list_plugins(std::ostream& out, std::ostream& err) {
     const std::u16string folder = prepare_plugin_folder();
-    err << program << "plug-in folder "
-        << utility::utf16_to_utf8(displayed_folder(folder)) << '\n';
-    cli_view view({}, out, err);
+    err << program << "plug-in folder " << utility::utf16_to_utf8(displayed_folder(folder)) << '\n';
+    cli_view view(out, err);
     debugger_controller controller(view, folder);
     controller.OnRefresh();
     for (const std::u16string& item : view.plugin_items())
@@ -57,44 +56,38 @@ int list_plugins(std::ostream& out, std::ostream& err) {
     return exit_ran;
 }
 
-// The outputs of a call the plug-in answered after the run, as the run's are printed.
-void print_outputs(const vuro_plugin_instance_script& instance, std::ostream& out,
-                   std::ostream& err) {
-    const std::string output = instance.get_standard_output();
-    const std::string error = instance.get_standard_error();
-    if (!output.empty()) out << output << '\n';
-    if (!error.empty()) err << error << '\n';
-}
-
+// The commands after the run print what their own call printed, as the run's outputs are
+// printed; a command that was stopped ends the program (a signal's code wins).
 int after_run(const cli_options& options, const std::u16string& text, const run_result& result,
-              std::ostream& out, std::ostream& err) {
-    auto& instance = dynamic_cast<vuro_plugin_instance_script&>(*result.instance);
-    if (options.viewer_xml) out << instance.get_plugin_receive_data(result.message, 0, 0).xml;
+              debugger_controller& controller, std::ostream& out, std::ostream& err) {
+    if (options.viewer_xml)
+        out << result.instance->get_plugin_receive_data(result.message, 0, 0).xml;
     if (options.callback_candidate) {
-        if (!instance.has_callback()) {
+        const command_outcome callback = controller.OnCallback(
+            result, utility::utf8_to_utf16(*options.callback_candidate), text);
+        if (callback == command_outcome::stopped) return exit_failure;
+        if (callback == command_outcome::not_declared)
             err << program << "the plug-in declares no callback; run_callback was not called\n";
-        } else {
-            callback_request request{};
-            fill_callback_request(request, utility::utf8_to_utf16(*options.callback_candidate),
-                                  text, utility::direct_settings());
-            instance.run_callback(result.message, request, nullptr);
-            print_outputs(instance, out, err);
-        }
     }
     if (options.preference) {
-        if (!instance.has_preference()) {
-            err << program << "the plug-in declares no preference; run_preference was not called\n";
-        } else {
-            const bool answered = instance.run_preference(0, 0);
-            print_outputs(instance, out, err);
-            if (!answered) {
+        switch (controller.OnPreference(result)) {
+            case command_outcome::not_declared:
+                err << program
+                    << "the plug-in declares no preference; run_preference was not called\n";
+                break;
+            case command_outcome::failed:
                 err << program << "run_preference failed\n";
                 return exit_failure;
-            }
+            case command_outcome::stopped: return exit_failure;
+            default: break;
         }
     }
     return exit_ran;
 }
+
+int run_and_follow(const cli_options& options, const plugin_entry& plugin,
+                   const std::u16string& text, const controller_options& settings,
+                   std::ostream& out, std::ostream& err);
 
 int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err) {
     const std::optional<plugin_entry> plugin = resolve_plugin(options.plugin);
@@ -108,13 +101,25 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
         err << program << "CANDIDATE holds at most " << lookup_text_capacity << " UTF-16 units\n";
         return exit_usage;
     }
-    cli_view view(text, out, err);
-    debugger_controller controller(view, find_plugin_folder());
-    controller.show_plugins({*plugin});
-    const run_result result = controller.OnRun(true);
+    controller_options settings;
+    settings.runner.cancel = std::make_shared<cancel_token>();
+    // A signal stops the call under way (and every later one) through the token; the
+    // program ends with the signal's code once the engine has ended the child's tree.
+    const platform::termination_signals signals(
+        [cancel = settings.runner.cancel](int) { cancel->cancel(); });
+    const int code = run_and_follow(options, *plugin, text, settings, out, err);
+    return signals.received() != 0 ? signals.received() : code;
+}
+
+int run_and_follow(const cli_options& options, const plugin_entry& plugin,
+                   const std::u16string& text, const controller_options& settings,
+                   std::ostream& out, std::ostream& err) {
+    cli_view view(out, err);
+    debugger_controller controller(view, find_plugin_folder(), settings);
+    controller.show_plugins({plugin});
+    const run_result result = controller.OnRun({text, 0}, true);
     switch (result.result) {
-        case run_result::outcome::not_started:
-            return exit_usage;
+        case run_result::outcome::not_started: return exit_usage;
         case run_result::outcome::no_language:
             err << program << "no language accepted " << options.plugin
                 << " (is its interpreter on the PATH? does its syntax check pass?)\n";
@@ -122,16 +127,23 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
         case run_result::outcome::failed:
             err << program << result.error << '\n';
             return exit_failure;
-        case run_result::outcome::completed:
-            break;
+        case run_result::outcome::stopped:
+            return exit_failure;  // only a signal stops a run here: its code wins
+        case run_result::outcome::completed: break;
     }
-    return after_run(options, text, result, out, err);
+    return after_run(options, text, result, controller, out, err);
 }
 
-}  // namespace
+// A failed write is never success: the reader got less than the exit code would claim.
+int with_writes_checked(int code, std::ostream& out, std::ostream& err) {
+    out.flush();
+    err.flush();
+    if (out && err) return code;
+    if (!out) err << program << "standard output could not be written\n" << std::flush;
+    return code == exit_ran || code == exit_no_language || code == exit_usage ? exit_failure : code;
+}
 
-int run_command_line(const std::vector<std::string>& arguments, std::ostream& out,
-                     std::ostream& err) {
+int run_checked(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     try {
         const parse_result parsed = parse_command_line(arguments);
         if (!parsed.error.empty()) {
@@ -155,6 +167,13 @@ int run_command_line(const std::vector<std::string>& arguments, std::ostream& ou
         err << terminal_text(texts::unexpected_error) << '\n';
     }
     return exit_failure;
+}
+
+}  // namespace
+
+int run_command_line(const std::vector<std::string>& arguments, std::ostream& out,
+                     std::ostream& err) {
+    return with_writes_checked(run_checked(arguments, out, err), out, err);
 }
 
 }  // namespace vuro_plugin::cli

@@ -92,7 +92,9 @@ std::string usage_text() {
            "  --                      end of options (for a TEXT that begins with \"-\")\n"
            "\n"
            "Exit codes: 0 the run happened; 1 no language accepted the script; 2 bad usage\n"
-           "or input; 3 an unexpected error.\n";
+           "or input; 3 an unexpected error, or output that could not be written; 129, 130,\n"
+           "143 stopped by SIGHUP, SIGINT (Ctrl+C), SIGTERM: the plug-in's interpreter and\n"
+           "what it started are ended first.\n";
 }
 
 }  // namespace vuro_plugin::cli

@@ -15,22 +15,22 @@ std::string terminal_text(const std::u16string& text) {
     return result;
 }
 
-void cli_view::output_appended(output_box box, std::string_view bytes) {
-    std::ostream& stream = box == output_box::standard_output ? out_ : err_;
-    stream << bytes << '\n';
-    stream.flush();
-}
-
-// The pieces stay the plug-in's bytes; the tool's own notice goes with the messages.
-void cli_view::output_cut(output_box box, const std::u16string& notice) {
-    const char* stream = box == output_box::standard_output ? "output" : "error";
-    err_ << "plugdebug-cli: standard " << stream << " of the plug-in: " << terminal_text(notice)
-         << '\n';
-    err_.flush();
-}
-
-void cli_view::output_notice(output_box, const std::u16string& notice) {
-    err_ << "plugdebug-cli: " << terminal_text(notice) << '\n';
+// The pieces stay the plug-in's bytes; the tool's own notices go with the messages.
+void cli_view::append_to_box(output_box box, const box_piece& piece) {
+    const bool output = box == output_box::standard_output;
+    switch (piece.what) {
+        case box_piece::kind::output:
+            (output ? out_ : err_) << piece.bytes << '\n';
+            (output ? out_ : err_).flush();
+            return;
+        case box_piece::kind::cut_notice:
+            err_ << "plugdebug-cli: standard " << (output ? "output" : "error")
+                 << " of the plug-in: " << terminal_text(std::u16string(piece.notice)) << '\n';
+            break;
+        case box_piece::kind::notice:
+            err_ << "plugdebug-cli: " << terminal_text(std::u16string(piece.notice)) << '\n';
+            break;
+    }
     err_.flush();
 }
 

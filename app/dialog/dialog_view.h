@@ -1,11 +1,13 @@
 #pragma once
-// The debugger view over the dialog's Qt widgets. On the dialog's thread every call acts
-// at once. A run executes on a worker thread (so that the window keeps painting): there
-// the view answers from what the window showed when the run began and from what the run
-// itself wrote, and hands every change to the dialog's thread without waiting for it.
+// The debugger view over the dialog's Qt widgets, on the dialog's thread only. A large
+// output goes into its box a few slices per turn of the event loop (box_feed.h), so that
+// the window keeps answering meanwhile.
 #include <QString>
+#include <QTimer>
+#include <string>
 
-#include "app/debugger_view.h"
+#include "app/box_feed.h"
+#include "app/debugger_controller.h"
 
 class QComboBox;
 class QLineEdit;
@@ -31,47 +33,28 @@ class dialog_view final : public debugger_view {
 public:
     explicit dialog_view(const dialog_widgets& widgets);
 
-    // On the dialog's thread, right before a run starts on the worker.
-    void prepare_worker_run();
-    // From now on messages handed over by the worker are dropped (the dialog is closing).
-    void drop_worker_messages() { dropping_messages_ = true; }
+    // What the window shows for a Run.
+    run_request request() const;
+    // Whether box text handed over is still waiting for its turn.
+    bool boxes_pending() const { return feed_.pending(); }
 
-    std::u16string lookup_text() const override;
-    std::u16string output_text(output_box box) const override;
-    void set_output_text(output_box box, std::u16string text) override;
+    void clear_boxes() override;
+    void append_to_box(output_box box, const box_piece& piece) override;
     void enable_refresh(bool enabled) override;
     void enable_run(bool enabled) override;
     void set_progress(int percent) override;
-    void clear_plugin_items() override;
-    void add_plugin_item(const std::u16string& name) override;
-    void select_plugin_item(int index) override;
-    int selected_plugin_item() const override;
-    int plugin_item_width(const std::u16string& name) const override;
-    int drop_down_frame_width() const override;
-    int drop_down_width() const override;
-    void set_drop_down_width(int width) override;
-    std::int64_t window_handle() const override;
+    void show_run_going(bool going) override;
+    void show_plugin_list(const std::vector<std::u16string>& names) override;
     void repaint() override;
     void show_message(const std::u16string& text) override;
 
 private:
-    // What the worker reads instead of the widgets.
-    struct worker_state {
-        std::u16string lookup;
-        int selection = -1;
-        std::u16string texts[2];
-        std::int64_t window = 0;
-    };
-
-    bool on_dialog_thread() const;
-    template <class Action>
-    void on_dialog(Action action);
+    QPlainTextEdit* edit(output_box box) const;
+    void feed();
 
     dialog_widgets widgets_;
-    std::u16string texts_[2];  // the boxes' exact texts; the widgets show them with line ends
-                               // normalised
-    worker_state worker_;
-    bool dropping_messages_ = false;  // only touched on the dialog's thread
+    box_feed feed_;
+    QTimer feeder_;
 };
 
 // The executable's base name, the caption of every message box.

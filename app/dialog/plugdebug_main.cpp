@@ -2,6 +2,5 @@
 
 int main(int argc, char** argv) {
     Cvuro_direct_script_plugin_testApp app(argc, argv);
-    app.InitInstance();
-    return 0;
+    return app.InitInstance();
 }

@@ -2,6 +2,10 @@
 
 #include "app/dialog/vuro_direct_script_plugin_test_dlg.h"
 #include "app/product_info.h"
+#include "platform/termination_signals.h"
+
+#include <exception>
+#include <optional>
 
 Cvuro_direct_script_plugin_testApp::Cvuro_direct_script_plugin_testApp(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -10,8 +14,16 @@ Cvuro_direct_script_plugin_testApp::Cvuro_direct_script_plugin_testApp(int& argc
     setDesktopFileName(QStringLiteral("plugdebug"));
 }
 
-bool Cvuro_direct_script_plugin_testApp::InitInstance() {
+int Cvuro_direct_script_plugin_testApp::InitInstance() {
     Cvuro_direct_script_plugin_testDlg dialog;
+    // A terminal's or the system's request to end stops the run (its interpreter ended,
+    // its bridge file deleted) and closes the dialog; the program then ends with the
+    // request's exit code. Without the hand-over the dialog still works, as before.
+    std::optional<platform::termination_signals> end_requests;
+    try {
+        end_requests.emplace([&dialog](int) { dialog.close_from_any_thread(); });
+    } catch (const std::exception&) {
+    }
     dialog.exec();
-    return false;
+    return end_requests ? end_requests->received() : 0;
 }

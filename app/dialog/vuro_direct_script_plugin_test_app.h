@@ -6,7 +6,8 @@ class Cvuro_direct_script_plugin_testApp : public QApplication {
 public:
     Cvuro_direct_script_plugin_testApp(int& argc, char** argv);
 
-    // Shows the dialog and returns once it has been closed; there is no event loop
+    // Shows the dialog and returns once it has been closed, with the program's exit code
+    // (that of a termination signal that closed it, else 0); there is no event loop
     // outside the dialog's own.
-    bool InitInstance();
+    int InitInstance();
 };

@@ -12,13 +12,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtMath>
-#include <chrono>
+#include <functional>
 
-#include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/dialog/dialog_view.h"
 #include "app/plugin_discovery.h"
-#include "platform/child_termination.h"
+#include "app/run_session.h"
 
 using namespace vuro_plugin;
 
@@ -45,10 +44,9 @@ QFont template_font() {
 // the 8 units the template gives a one-line label.
 dialog_base_units measure_base_units(const QFont& font) {
     const QFontMetrics metrics(font);
-    return base_units_from_letters(
-        metrics.horizontalAdvance(
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
-        qCeil(QFontMetricsF(font).height()));
+    return base_units_from_letters(metrics.horizontalAdvance(QStringLiteral(
+                                       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+                                   qCeil(QFontMetricsF(font).height()));
 }
 
 QRect to_qt(const dialog_rect& rect, dialog_base_units base) {
@@ -61,6 +59,7 @@ QPlainTextEdit* make_output_box(QWidget* parent, dialog_base_units base) {
     auto* box = new QPlainTextEdit(parent);
     box->setTabStopDistance(horizontal_pixels(32, base));
     box->setReadOnly(true);
+    box->setUndoRedoEnabled(false);  // the text only ever grows: nothing to undo, no copies
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -89,15 +88,21 @@ Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
                  vertical_pixels(dialog_height_units, base_units_));
     create_controls();
 
-    view_ = std::make_unique<dialog_view>(dialog_widgets{
-        this, m_lookup, m_output, m_error, m_refresh, m_run, m_progress, m_plugins});
-    controller_ = std::make_unique<debugger_controller>(*view_, plugin_folder, options);
+    view_ = std::make_unique<dialog_view>(
+        dialog_widgets{this, m_lookup, m_output, m_error, m_refresh, m_run, m_progress, m_plugins});
+    // A call queued for the dialog's thread, dropped if the dialog goes first.
+    post_ = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    session_ = std::make_unique<run_session>(*view_, plugin_folder, options, post_);
     connect(m_refresh, &QPushButton::clicked, this, &Cvuro_direct_script_plugin_testDlg::OnRefresh);
     connect(m_run, &QPushButton::clicked, this, &Cvuro_direct_script_plugin_testDlg::OnRun);
     OnInitDialog();
 }
 
-Cvuro_direct_script_plugin_testDlg::~Cvuro_direct_script_plugin_testDlg() { stop_run(); }
+Cvuro_direct_script_plugin_testDlg::~Cvuro_direct_script_plugin_testDlg() {
+    session_->stop_and_wait();
+}
 
 void Cvuro_direct_script_plugin_testDlg::create_controls() {
     QWidget* pending_buddy = nullptr;
@@ -113,22 +118,18 @@ void Cvuro_direct_script_plugin_testDlg::create_controls() {
 // Creates one control at its template position. A label waits in `buddy_for` for the
 // control that follows it, which its mnemonic then focuses.
 QWidget* Cvuro_direct_script_plugin_testDlg::create_control(const template_control& control,
-                                                           QWidget*& buddy_for) {
+                                                            QWidget*& buddy_for) {
     const QString caption = to_qt(control.caption);
     const QRect rect = to_qt(control.rect, base_units_);
     QWidget* widget = nullptr;
     switch (control.kind) {
-        case control_kind::label:
-            widget = buddy_for = new QLabel(caption, this);
-            break;
+        case control_kind::label: widget = buddy_for = new QLabel(caption, this); break;
         case control_kind::hint:
             widget = m_hint = new QLabel(caption, this);
             m_hint->setWordWrap(true);
             m_hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             break;
-        case control_kind::group_box:
-            widget = new QGroupBox(caption, this);
-            break;
+        case control_kind::group_box: widget = new QGroupBox(caption, this); break;
         case control_kind::combo_box: {
             widget = m_plugins = new QComboBox(this);
             const int closed = m_plugins->sizeHint().height();
@@ -183,53 +184,40 @@ QWidget* Cvuro_direct_script_plugin_testDlg::control(control_id id) const {
 
 void Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
-    m_hint->setText(to_qt(plugin_folder_hint(controller_->plugin_folder()).c_str()));
+    m_hint->setText(to_qt(plugin_folder_hint(session_->controller().plugin_folder()).c_str()));
     OnRefresh();
     m_plugins->setFocus();
 }
 
-void Cvuro_direct_script_plugin_testDlg::OnRefresh() {
-    if (!run_in_progress()) controller_->OnRefresh();
-}
+void Cvuro_direct_script_plugin_testDlg::OnRefresh() { session_->refresh(); }
 
-// The run blocks on child processes for up to two minutes, so it goes to a worker
-// thread while this one keeps the window painting; the controller still sets every
-// state, through the view.
-void Cvuro_direct_script_plugin_testDlg::OnRun() {
-    if (run_in_progress()) return;
-    view_->prepare_worker_run();
-    run_ = std::async(std::launch::async, [this] {
-        controller_->OnRun();
-        QMetaObject::invokeMethod(this, [this] { finish_run(); }, Qt::QueuedConnection);
-    });
-}
+// The run blocks on child processes for up to two minutes, so the session runs it on a
+// worker thread while this one keeps the window answering.
+void Cvuro_direct_script_plugin_testDlg::OnRun() { session_->start(view_->request()); }
 
-bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const { return run_.valid(); }
+bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const { return session_->running(); }
 
-void Cvuro_direct_script_plugin_testDlg::finish_run() {
-    if (!run_.valid()) return;
-    run_.get();
-}
+void Cvuro_direct_script_plugin_testDlg::stop_run() { session_->stop(); }
 
-// Kills the run's child processes until the worker has ended: a child started just after
-// one round of killing is caught by the next. The engine deletes its bridge file on the
-// way out.
-void Cvuro_direct_script_plugin_testDlg::stop_run() {
-    if (!run_.valid()) return;
-    view_->drop_worker_messages();
-    do {
-        platform::kill_child_processes();
-    } while (run_.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready);
-    run_.get();
+void Cvuro_direct_script_plugin_testDlg::close_from_any_thread() {
+    session_->stop();
+    post_([this] { reject(); });
 }
 
 void Cvuro_direct_script_plugin_testDlg::done(int result) {
-    stop_run();
+    session_->stop_and_wait();
     QDialog::done(result);
 }
 
-// F1 shows no help.
+// Escape during a run stops the run and keeps the window (without one it closes the
+// dialog, as ever). F1 shows no help.
 void Cvuro_direct_script_plugin_testDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        run_in_progress()) {
+        stop_run();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_F1) {
         event->accept();
         return;

@@ -3,7 +3,7 @@
 // the plug-in's standard output and standard error.
 #include <QDialog>
 #include <QIcon>
-#include <future>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,8 +17,8 @@ class QProgressBar;
 class QPushButton;
 
 namespace vuro_plugin {
-class debugger_controller;
 class dialog_view;
+class run_session;
 struct controller_options;
 }  // namespace vuro_plugin
 
@@ -29,7 +29,7 @@ public:
     // Builds the window from the dialog template and lists the scripts of
     // `plugin_folder` (ending with "/"), showing the message for an empty list.
     explicit Cvuro_direct_script_plugin_testDlg(const std::u16string& plugin_folder,
-                                               const vuro_plugin::controller_options& options);
+                                                const vuro_plugin::controller_options& options);
     Cvuro_direct_script_plugin_testDlg();  // the folder "plugin" beside the program
     ~Cvuro_direct_script_plugin_testDlg() override;
 
@@ -39,7 +39,11 @@ public:
     // The widget of a control of the template, by its identifier.
     QWidget* control(vuro_plugin::control_id id) const;
 
-    // Ends the dialog; a run still going is stopped first (its child process killed, its
+    // Escape during a run: the run stops, the window stays.
+    void stop_run();
+    // From any thread (a termination signal's): the run stops and the dialog closes.
+    void close_from_any_thread();
+    // Ends the dialog; a run still going is stopped first (its child processes ended, its
     // bridge file deleted).
     void done(int result) override;
 
@@ -56,8 +60,6 @@ private:
     void create_controls();
     QWidget* create_control(const vuro_plugin::template_control& control, QWidget*& buddy_for);
     void OnInitDialog();
-    void finish_run();
-    void stop_run();
 
     QIcon m_hIcon;
     QPlainTextEdit* m_output = nullptr;
@@ -71,6 +73,7 @@ private:
 
     vuro_plugin::dialog_base_units base_units_{};
     std::unique_ptr<vuro_plugin::dialog_view> view_;
-    std::unique_ptr<vuro_plugin::debugger_controller> controller_;
-    std::future<void> run_;
+    // Hands a call to this dialog's thread; the only way there from another thread.
+    std::function<void(std::function<void()>)> post_;
+    std::unique_ptr<vuro_plugin::run_session> session_;
 };

@@ -2,27 +2,24 @@
 
 #include <commctrl.h>
 
-#include <chrono>
-
-#include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/dialog_win32/resource.h"
 #include "app/dialog_win32/win32_dialog_view.h"
 #include "app/plugin_discovery.h"
-#include "platform/child_termination.h"
+#include "app/run_session.h"
 
 using namespace vuro_plugin;
 
 namespace {
 
-// Posted by the view when changes from the run's worker wait.
+// Posted when calls from the run's worker wait.
 constexpr UINT wake_message = WM_APP + 1;
 
 HINSTANCE resources() { return ::GetModuleHandleW(nullptr); }
 
 HICON load_icon(int size) {
-    return static_cast<HICON>(::LoadImageW(resources(), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(::LoadImageW(resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                           size, size, LR_DEFAULTCOLOR));
 }
 
 }  // namespace
@@ -38,7 +35,7 @@ Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
       options_(std::make_unique<controller_options>(options)) {}
 
 Cvuro_direct_script_plugin_testDlg::~Cvuro_direct_script_plugin_testDlg() {
-    stop_run();
+    if (session_) session_->stop_and_wait();
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     if (m_hIcon != nullptr) ::DestroyIcon(m_hIcon);
     if (m_hSmallIcon != nullptr) ::DestroyIcon(m_hSmallIcon);
@@ -54,8 +51,8 @@ INT_PTR Cvuro_direct_script_plugin_testDlg::DoModal() {
 HWND Cvuro_direct_script_plugin_testDlg::Create() {
     modal_ = false;
     return ::CreateDialogParamW(resources(),
-                                MAKEINTRESOURCEW(IDD_VURO_DIRECT_SCRIPT_PLUGIN_TEST_DIALOG), nullptr,
-                                dialog_procedure, reinterpret_cast<LPARAM>(this));
+                                MAKEINTRESOURCEW(IDD_VURO_DIRECT_SCRIPT_PLUGIN_TEST_DIALOG),
+                                nullptr, dialog_procedure, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK Cvuro_direct_script_plugin_testDlg::dialog_procedure(HWND window, UINT message,
@@ -80,17 +77,21 @@ INT_PTR CALLBACK Cvuro_direct_script_plugin_testDlg::dialog_procedure(HWND windo
 INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wparam,
                                                        LPARAM /*lparam*/) {
     switch (message) {
-        case WM_INITDIALOG:
-            return OnInitDialog();
-        case WM_PAINT:
-            return OnPaint();
-        case WM_QUERYDRAGICON:
-            return reinterpret_cast<INT_PTR>(m_hIcon);
-        case WM_HELP:          // F1 shows no help
-        case WM_CONTEXTMENU:   // nor has the dialog a menu of its own
+        case WM_INITDIALOG: return OnInitDialog();
+        case WM_PAINT: return OnPaint();
+        case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
+        case WM_HELP:         // F1 shows no help
+        case WM_CONTEXTMENU:  // nor has the dialog a menu of its own
             return TRUE;
-        case wake_message:
-            if (view_) view_->run_posted_actions();
+        case wake_message: run_posted(); return TRUE;
+        case WM_CLOSE: OnClose(); return TRUE;
+        case WM_TIMER:
+            if (wparam != win32_dialog_view::feed_timer || !view_) return FALSE;
+            view_->feed();
+            return TRUE;
+        case WM_ENDSESSION:
+            // Windows is ending: no child may outlive the program, nor a bridge file.
+            if (wparam != FALSE) OnClose();
             return TRUE;
         case WM_COMMAND:
             if (HIWORD(wparam) != BN_CLICKED) return FALSE;
@@ -100,8 +101,7 @@ INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wpar
                 case IDCANCEL: OnCancel(); return TRUE;
                 default: return FALSE;
             }
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -112,8 +112,13 @@ BOOL Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     ::SetDlgItemTextW(m_hWnd, id_hint, reinterpret_cast<const wchar_t*>(hint.c_str()));
     // The request holds no more: the box takes no more.
     ::SendDlgItemMessageW(m_hWnd, id_lookup_text, EM_LIMITTEXT, lookup_text_capacity, 0);
-    view_ = std::make_unique<win32_dialog_view>(m_hWnd, wake_message);
-    controller_ = std::make_unique<debugger_controller>(*view_, plugin_folder_, *options_);
+    // The boxes take whatever a plug-in printed, not the 30000 characters of the default.
+    for (const control_id box : {id_standard_output, id_standard_error})
+        ::SendDlgItemMessageW(m_hWnd, box, EM_SETLIMITTEXT, 0, 0);
+    view_ = std::make_unique<win32_dialog_view>(m_hWnd);
+    session_ = std::make_unique<run_session>(
+        *view_, plugin_folder_, *options_,
+        [this](std::function<void()> call) { post(std::move(call)); });
     OnRefresh();
     return TRUE;  // the first tab stop, the plug-in list, gets the focus
 }
@@ -133,41 +138,57 @@ bool Cvuro_direct_script_plugin_testDlg::OnPaint() {
     return true;
 }
 
-void Cvuro_direct_script_plugin_testDlg::OnRefresh() {
-    if (!run_in_progress()) controller_->OnRefresh();
+void Cvuro_direct_script_plugin_testDlg::OnRefresh() { session_->refresh(); }
+
+// The run blocks on child processes for up to two minutes, so the session runs it on a
+// worker thread while this one keeps the window answering.
+void Cvuro_direct_script_plugin_testDlg::OnRun() { session_->start(view_->request()); }
+
+bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const {
+    return session_ && session_->running();
 }
 
-// The run blocks on child processes for up to two minutes, so it goes to a worker
-// thread while this one keeps the window painting; the controller still sets every
-// state, through the view.
-void Cvuro_direct_script_plugin_testDlg::OnRun() {
-    if (run_in_progress()) return;
-    view_->prepare_worker_run();
-    run_ = std::async(std::launch::async, [this] {
-        controller_->OnRun();
-        view_->on_dialog([this] { finish_run(); });
-    });
+// The one way from a run's worker to this thread: the call is queued and the window woken
+// by a posted message; one wake-up serves every call queued before it is answered.
+void Cvuro_direct_script_plugin_testDlg::post(std::function<void()> call) {
+    bool first;
+    {
+        const std::lock_guard<std::mutex> lock(posted_mutex_);
+        first = posted_.empty();
+        posted_.push_back(std::move(call));
+    }
+    if (first) ::PostMessageW(m_hWnd, wake_message, 0, 0);
 }
 
-void Cvuro_direct_script_plugin_testDlg::finish_run() {
-    if (run_.valid()) run_.get();
+// Makes the queued calls in order. A message box runs a message loop, which may come back
+// here: each call is taken off the queue before it is made.
+void Cvuro_direct_script_plugin_testDlg::run_posted() {
+    for (;;) {
+        std::function<void()> call;
+        {
+            const std::lock_guard<std::mutex> lock(posted_mutex_);
+            if (posted_.empty()) return;
+            call = std::move(posted_.front());
+            posted_.pop_front();
+        }
+        call();
+    }
 }
 
-// Kills the run's child processes until the worker has ended: a child started just after
-// one round of killing is caught by the next. The engine deletes its bridge file on the
-// way out. What the worker queued for the window is of no use any more.
-void Cvuro_direct_script_plugin_testDlg::stop_run() {
-    if (!run_.valid()) return;
-    do {
-        platform::kill_child_processes();
-    } while (run_.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready);
-    run_.get();
-    view_->drop_posted_actions();
-}
-
-// Esc or the close box: ends the dialog, and with the modal one the program.
+// Escape (and the Cancel command) during a run stops the run and keeps the window;
+// without a run it closes the dialog.
 void Cvuro_direct_script_plugin_testDlg::OnCancel() {
-    stop_run();
+    if (run_in_progress()) {
+        session_->stop();
+        return;
+    }
+    OnClose();
+}
+
+// The close box: ends a run still going, then the dialog, and with the modal one the
+// program.
+void Cvuro_direct_script_plugin_testDlg::OnClose() {
+    session_->stop_and_wait();
     if (modal_) {
         ::EndDialog(m_hWnd, IDCANCEL);
     } else {

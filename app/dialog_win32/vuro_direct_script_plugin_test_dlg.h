@@ -3,12 +3,14 @@
 // up, the Run command and the plug-in's standard output and standard error.
 #include <windows.h>
 
-#include <future>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace vuro_plugin {
-class debugger_controller;
+class run_session;
 class win32_dialog_view;
 struct controller_options;
 }  // namespace vuro_plugin
@@ -18,7 +20,7 @@ public:
     // Lists the scripts of `plugin_folder` (ending with a separator) once the window is
     // made, showing the message for an empty list.
     Cvuro_direct_script_plugin_testDlg(std::u16string plugin_folder,
-                                      const vuro_plugin::controller_options& options);
+                                       const vuro_plugin::controller_options& options);
     Cvuro_direct_script_plugin_testDlg();  // the folder "plugin" beside the program
     // A run still going is stopped first; a window still open is destroyed.
     ~Cvuro_direct_script_plugin_testDlg();
@@ -33,7 +35,7 @@ public:
     HWND Create();
 
     HWND window() const { return m_hWnd; }
-    bool run_in_progress() const { return run_.valid(); }
+    bool run_in_progress() const;
 
 private:
     static INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam,
@@ -44,8 +46,9 @@ private:
     void OnRefresh();
     void OnRun();
     void OnCancel();
-    void finish_run();
-    void stop_run();
+    void OnClose();
+    void post(std::function<void()> call);
+    void run_posted();
 
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
@@ -54,6 +57,7 @@ private:
     std::u16string plugin_folder_;
     std::unique_ptr<vuro_plugin::controller_options> options_;
     std::unique_ptr<vuro_plugin::win32_dialog_view> view_;
-    std::unique_ptr<vuro_plugin::debugger_controller> controller_;
-    std::future<void> run_;
+    std::unique_ptr<vuro_plugin::run_session> session_;
+    std::mutex posted_mutex_;
+    std::deque<std::function<void()>> posted_;  // calls from the run for this thread
 };

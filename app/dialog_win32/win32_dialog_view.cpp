@@ -2,36 +2,21 @@
 
 #include <commctrl.h>
 
-#include <utility>
+#include <algorithm>
 
+#include "app/debugger_texts.h"
 #include "platform/executable_path.h"
 
 namespace vuro_plugin {
 namespace {
 
-int index_of(output_box box) { return box == output_box::standard_output ? 0 : 1; }
+// Text given to a box in one piece, and how long one turn may spend on the boxes.
+constexpr std::size_t slice_units = 8 * 1024;
+constexpr DWORD turn_budget_ms = 20;
+constexpr UINT feed_interval_ms = 15;
 
 const wchar_t* wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-// An edit control breaks lines at CR LF only; interpreters end them with LF, and a lone
-// CR would show as nothing: each becomes CR LF on screen.
-std::u16string edit_control_text(const std::u16string& text) {
-    std::u16string shown;
-    shown.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            shown += u"\r\n";
-            ++i;
-        } else if (unit == u'\r' || unit == u'\n') {
-            shown += u"\r\n";
-        } else {
-            shown += unit;
-        }
-    }
-    return shown;
 }
 
 std::u16string window_text(HWND window) {
@@ -58,143 +43,101 @@ void show_message_box(HWND owner, const std::u16string& text) {
     ::MessageBoxW(owner, wide(text), wide(caption), MB_OK | MB_ICONEXCLAMATION);
 }
 
-win32_dialog_view::win32_dialog_view(HWND dialog, UINT wake_message)
-    : dialog_(dialog),
-      dialog_thread_(::GetWindowThreadProcessId(dialog, nullptr)),
-      wake_message_(wake_message) {}
-
-void win32_dialog_view::on_dialog(std::function<void()> action) {
-    if (on_dialog_thread()) {
-        action();
-        return;
-    }
-    bool first;
-    {
-        const std::lock_guard<std::mutex> lock(posted_mutex_);
-        first = posted_.empty();
-        posted_.push_back(std::move(action));
-    }
-    // One wake-up serves every change queued before it is answered.
-    if (first) ::PostMessageW(dialog_, wake_message_, 0, 0);
+run_request win32_dialog_view::request() const {
+    return {window_text(control(id_lookup_text)),
+            static_cast<int>(::SendMessageW(control(id_plugin_list), CB_GETCURSEL, 0, 0)),
+            static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(dialog_))};
 }
 
-void win32_dialog_view::run_posted_actions() {
-    for (;;) {
-        std::function<void()> action;
-        {
-            const std::lock_guard<std::mutex> lock(posted_mutex_);
-            if (posted_.empty()) return;
-            action = std::move(posted_.front());
-            posted_.pop_front();
+void win32_dialog_view::clear_boxes() {
+    feed_.clear();
+    ::KillTimer(dialog_, feed_timer);
+    for (const control_id box : {id_standard_output, id_standard_error})
+        ::SetWindowTextW(control(box), L"");
+}
+
+void win32_dialog_view::append_to_box(output_box box, const box_piece& piece) {
+    feed_.add(box, piece);
+    feed();
+}
+
+// Box text already ends every line with CR LF, as an edit control needs; each slice goes
+// in at the end, where the caret is put first.
+void win32_dialog_view::feed() {
+    const DWORD start = ::GetTickCount();
+    while (feed_.pending() && ::GetTickCount() - start < turn_budget_ms) {
+        for (const output_box box : {output_box::standard_output, output_box::standard_error}) {
+            const std::u16string_view slice = feed_.next_slice(box, slice_units);
+            if (slice.empty()) continue;
+            const HWND edit = control(box == output_box::standard_output ? id_standard_output
+                                                                         : id_standard_error);
+            const std::u16string text(slice);
+            const auto length = static_cast<WPARAM>(::GetWindowTextLengthW(edit));
+            ::SendMessageW(edit, EM_SETSEL, length, static_cast<LPARAM>(length));
+            ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
         }
-        action();  // a message box runs a message loop, which may come back here
     }
-}
-
-void win32_dialog_view::drop_posted_actions() {
-    const std::lock_guard<std::mutex> lock(posted_mutex_);
-    posted_.clear();
-}
-
-void win32_dialog_view::prepare_worker_run() {
-    worker_.lookup = lookup_text();
-    worker_.selection = selected_plugin_item();
-    worker_.texts[0] = texts_[0];
-    worker_.texts[1] = texts_[1];
-}
-
-std::u16string win32_dialog_view::lookup_text() const {
-    return on_dialog_thread() ? window_text(control(id_lookup_text)) : worker_.lookup;
-}
-
-std::u16string win32_dialog_view::output_text(output_box box) const {
-    return on_dialog_thread() ? texts_[index_of(box)] : worker_.texts[index_of(box)];
-}
-
-void win32_dialog_view::set_output_text(output_box box, std::u16string text) {
-    if (!on_dialog_thread()) worker_.texts[index_of(box)] = text;
-    on_dialog([this, box, text = std::move(text)]() mutable {
-        const std::u16string shown = edit_control_text(text);
-        ::SetWindowTextW(control(box == output_box::standard_output ? id_standard_output
-                                                                    : id_standard_error),
-                         wide(shown));
-        texts_[index_of(box)] = std::move(text);
-    });
+    // A timer's message comes only when the queue holds nothing else: input and painting
+    // go first. Not at once, so that the window's other timers get their turn too.
+    if (feed_.pending()) {
+        ::SetTimer(dialog_, feed_timer, feed_interval_ms, nullptr);
+    } else {
+        ::KillTimer(dialog_, feed_timer);
+    }
 }
 
 void win32_dialog_view::enable_refresh(bool enabled) {
-    on_dialog([this, enabled] { ::EnableWindow(control(id_refresh), enabled); });
+    ::EnableWindow(control(id_refresh), enabled);
 }
 
-void win32_dialog_view::enable_run(bool enabled) {
-    on_dialog([this, enabled] { ::EnableWindow(control(id_run), enabled); });
-}
+void win32_dialog_view::enable_run(bool enabled) { ::EnableWindow(control(id_run), enabled); }
 
 void win32_dialog_view::set_progress(int percent) {
-    on_dialog([this, percent] { ::SendMessageW(control(id_progress), PBM_SETPOS, percent, 0); });
+    ::SendMessageW(control(id_progress), PBM_SETPOS, percent, 0);
 }
 
-void win32_dialog_view::clear_plugin_items() {
-    on_dialog([this] { ::SendMessageW(control(id_plugin_list), CB_RESETCONTENT, 0, 0); });
+void win32_dialog_view::show_run_going(bool going) {
+    std::u16string title = texts::dialog_title;
+    if (going) title += texts::run_going_title_suffix;
+    ::SetWindowTextW(dialog_, wide(title));
 }
 
-void win32_dialog_view::add_plugin_item(const std::u16string& name) {
-    on_dialog([this, name] {
-        ::SendMessageW(control(id_plugin_list), CB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(wide(name)));
-    });
-}
-
-void win32_dialog_view::select_plugin_item(int index) {
-    on_dialog([this, index] { ::SendMessageW(control(id_plugin_list), CB_SETCURSEL, index, 0); });
-}
-
-int win32_dialog_view::selected_plugin_item() const {
-    if (!on_dialog_thread()) return worker_.selection;
-    return static_cast<int>(::SendMessageW(control(id_plugin_list), CB_GETCURSEL, 0, 0));
-}
-
-// The text measured in the list's own font, plus the font's average character width.
-int win32_dialog_view::plugin_item_width(const std::u16string& name) const {
+// Each item needs its text, measured in the list's own font, plus the font's average
+// character width; the edges and the scroll bar surround them.
+void win32_dialog_view::show_plugin_list(const std::vector<std::u16string>& names) {
     const HWND list = control(id_plugin_list);
+    ::SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const std::u16string& name : names)
+        ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name)));
+    if (names.empty()) return;
+    ::SendMessageW(list, CB_SETCURSEL, 0, 0);
     const HDC context = ::GetDC(list);
-    if (context == nullptr) return 0;
+    if (context == nullptr) return;
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
     const HGDIOBJ previous = ::SelectObject(context, font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(context, &metrics);
-    SIZE size{};
-    ::GetTextExtentPoint32W(context, wide(name), static_cast<int>(name.size()), &size);
+    std::vector<int> widths;
+    for (const std::u16string& name : names) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(context, wide(name), static_cast<int>(name.size()), &size);
+        widths.push_back(size.cx + metrics.tmAveCharWidth);
+    }
     ::SelectObject(context, previous);
     ::ReleaseDC(list, context);
-    return size.cx + metrics.tmAveCharWidth;
-}
-
-int win32_dialog_view::drop_down_frame_width() const {
-    return 2 * ::GetSystemMetrics(SM_CXEDGE) + ::GetSystemMetrics(SM_CXVSCROLL);
-}
-
-int win32_dialog_view::drop_down_width() const {
-    return static_cast<int>(::SendMessageW(control(id_plugin_list), CB_GETDROPPEDWIDTH, 0, 0));
-}
-
-void win32_dialog_view::set_drop_down_width(int width) {
-    ::SendMessageW(control(id_plugin_list), CB_SETDROPPEDWIDTH, width, 0);
-}
-
-std::int64_t win32_dialog_view::window_handle() const {
-    return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(dialog_));
+    const int frame = 2 * ::GetSystemMetrics(SM_CXEDGE) + ::GetSystemMetrics(SM_CXVSCROLL);
+    const int current = static_cast<int>(::SendMessageW(list, CB_GETDROPPEDWIDTH, 0, 0));
+    const int needed = drop_down_width_for(current, widths, frame);
+    if (needed > current) ::SendMessageW(list, CB_SETDROPPEDWIDTH, needed, 0);
 }
 
 void win32_dialog_view::repaint() {
-    on_dialog([this] {
-        ::RedrawWindow(dialog_, nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    });
+    ::RedrawWindow(dialog_, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void win32_dialog_view::show_message(const std::u16string& text) {
-    on_dialog([this, text] { show_message_box(dialog_, text); });
+    show_message_box(dialog_, text);
 }
 
 }  // namespace vuro_plugin

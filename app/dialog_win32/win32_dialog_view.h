@@ -1,74 +1,50 @@
 #pragma once
-// The debugger view over the controls of the Win32 dialog. On the dialog's thread every
-// call acts at once. A run executes on a worker thread (so that the window keeps
-// painting): there the view answers from what the window showed when the run began and
-// from what the run itself wrote, and queues every change for the dialog's thread, which
-// it wakes with a posted message, without waiting for it.
+// The debugger view over the controls of the Win32 dialog, on the dialog's thread only. A
+// large output goes into its box a few slices at a time (box_feed.h), each time the
+// dialog's queue holds nothing else (a timer's turn), so that the window keeps answering.
 #include <windows.h>
 
-#include <deque>
-#include <functional>
-#include <mutex>
 #include <string>
 
-#include "app/debugger_view.h"
+#include "app/box_feed.h"
+#include "app/debugger_controller.h"
 #include "app/dialog_template.h"
 
 namespace vuro_plugin {
 
 class win32_dialog_view final : public debugger_view {
 public:
-    // `wake_message` is posted to `dialog` whenever changes wait; the dialog answers it
-    // with run_posted_actions().
-    win32_dialog_view(HWND dialog, UINT wake_message);
+    // The dialog passes its WM_TIMER with `feed_timer` on to feed().
+    static constexpr UINT_PTR feed_timer = 0x7e1d;
 
-    // On the dialog's thread, right before a run starts on the worker.
-    void prepare_worker_run();
-    // On the dialog's thread: applies the changes the worker queued, in order.
-    void run_posted_actions();
-    // Drops the changes queued so far (the dialog is closing); later ones still queue.
-    void drop_posted_actions();
-    // Runs `action` at once on the dialog's thread; from another thread, queues it behind
-    // the changes already waiting.
-    void on_dialog(std::function<void()> action);
+    // The edit control lays out its whole text again for each slice (under Wine at least,
+    // seconds per slice once it holds a megabyte): it shows far less than a Qt box.
+    static constexpr std::size_t display_limit = 64 * 1024;
 
-    std::u16string lookup_text() const override;
-    std::u16string output_text(output_box box) const override;
-    void set_output_text(output_box box, std::u16string text) override;
+    explicit win32_dialog_view(HWND dialog) : dialog_(dialog), feed_(display_limit) {}
+
+    // What the window shows for a Run.
+    run_request request() const;
+    // Gives the boxes the next slices of their waiting text.
+    void feed();
+    // Whether box text handed over is still waiting for its turn.
+    bool boxes_pending() const { return feed_.pending(); }
+
+    void clear_boxes() override;
+    void append_to_box(output_box box, const box_piece& piece) override;
     void enable_refresh(bool enabled) override;
     void enable_run(bool enabled) override;
     void set_progress(int percent) override;
-    void clear_plugin_items() override;
-    void add_plugin_item(const std::u16string& name) override;
-    void select_plugin_item(int index) override;
-    int selected_plugin_item() const override;
-    int plugin_item_width(const std::u16string& name) const override;
-    int drop_down_frame_width() const override;
-    int drop_down_width() const override;
-    void set_drop_down_width(int width) override;
-    std::int64_t window_handle() const override;
+    void show_run_going(bool going) override;
+    void show_plugin_list(const std::vector<std::u16string>& names) override;
     void repaint() override;
     void show_message(const std::u16string& text) override;
 
 private:
-    // What the worker reads instead of the controls.
-    struct worker_state {
-        std::u16string lookup;
-        int selection = -1;
-        std::u16string texts[2];
-    };
-
     HWND control(control_id id) const { return ::GetDlgItem(dialog_, id); }
-    bool on_dialog_thread() const { return ::GetCurrentThreadId() == dialog_thread_; }
 
     HWND dialog_;
-    DWORD dialog_thread_;
-    UINT wake_message_;
-    std::u16string texts_[2];  // the boxes' exact texts; the controls show them with every
-                               // line end as CR LF
-    worker_state worker_;
-    std::mutex posted_mutex_;
-    std::deque<std::function<void()>> posted_;
+    box_feed feed_;
 };
 
 // A message box with only an OK button, captioned with the executable's base name.

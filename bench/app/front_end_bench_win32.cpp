@@ -1,7 +1,8 @@
 // The Win32 dialog's own cost, each against a baseline measured in the same run:
-// (1) showing a plug-in's large output in a box of the dialog (line ends made CR LF, the
-//     edit control given the text) against the edit control given the finished text, and
-//     the same text handed over from a run's worker thread;
+// (1) showing a plug-in's large output in a box of the dialog, fed a slice per turn of
+//     the message loop, against the edit control given the whole text at once (as the
+//     dialog did before): the longest pause between two timer ticks, and the time until
+//     the text is all in the box;
 // (2) the dialog's message loop while a run waits for the interpreter (the stand-in
 //     ruby.exe sleeping) against the same loop with nothing running: the longest pause
 //     between two timer ticks.
@@ -15,9 +16,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
+#include "app/box_text.h"
 #include "app/debugger_controller.h"
 #include "app/dialog_win32/vuro_direct_script_plugin_test_dlg.h"
 #include "app/dialog_win32/win32_dialog_view.h"
@@ -51,22 +53,6 @@ void fail(const char* what) {
     std::exit(1);
 }
 
-// The bench's own view posts this to the dialog; the dialog knows only its own view's.
-constexpr UINT bench_wake = WM_APP + 2;
-
-// Handles what is queued, the bench view's wake-ups included.
-void pump(win32_dialog_view& view) {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == bench_wake) {
-            view.run_posted_actions();
-            continue;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
 // Pumps messages for `length`, or until `done`, noting the longest pause between two
 // ticks of a 10 ms timer.
 template <typename Done>
@@ -97,39 +83,65 @@ std::unique_ptr<Cvuro_direct_script_plugin_testDlg> open_dialog(const fs::path& 
     return dialog;
 }
 
+// Pumps messages, makes `start` from the loop after a few ticks, and keeps going until
+// `done`: the longest pause between two 10 ms ticks, and the time from start to done.
+template <typename Start, typename Done>
+std::pair<double, double> stall_ms(Start start, Done done) {
+    bool started = false;
+    clock_type::time_point began, finished;
+    const auto begin = clock_type::now();
+    const double longest = longest_pause_ms(std::chrono::seconds(600), [&] {
+        if (!started && clock_type::now() - begin > std::chrono::milliseconds(50)) {
+            began = clock_type::now();
+            start();
+            started = true;
+        }
+        if (!started || !done()) return false;
+        // The pauses right after the last step count too.
+        if (finished == clock_type::time_point()) finished = clock_type::now();
+        return clock_type::now() - finished > std::chrono::milliseconds(100);
+    });
+    return {longest, std::chrono::duration<double, std::milli>(finished - began).count()};
+}
+
 void bench_large_output(const fs::path& plugins) {
     auto dialog = open_dialog(plugins);
     const HWND box = ::GetDlgItem(dialog->window(), id_standard_output);
-    win32_dialog_view view(dialog->window(), bench_wake);
-    for (const std::size_t lines : {1000u, 10000u}) {
-        std::u16string text, shown;
-        for (std::size_t line = 0; line < lines; ++line) {
-            const std::u16string content = u"\t\t<title>候補 " + std::u16string(40, u'x') + u"</title>";
-            text += content + u"\n";
-            shown += content + u"\r\n";
-        }
-        const auto length = static_cast<int>(shown.size());
-        const double bare = median_ms(5, [&] {
-            ::SetWindowTextW(box, reinterpret_cast<const wchar_t*>(shown.c_str()));
-            ::UpdateWindow(box);
-            ::SetWindowTextW(box, L"");
-        });
-        const double direct = median_ms(5, [&] {
-            view.set_output_text(output_box::standard_output, text);
-            ::UpdateWindow(box);
-            view.set_output_text(output_box::standard_output, u"");
-        });
-        const double from_worker = median_ms(5, [&] {
-            std::thread([&] { view.set_output_text(output_box::standard_output, text); }).join();
-            while (::GetWindowTextLengthW(box) != length) pump(view);
-            ::UpdateWindow(box);
-            view.set_output_text(output_box::standard_output, u"");
-        });
+    ::SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
+    win32_dialog_view view(dialog->window());
+    for (const std::size_t mebibytes : {1u, 16u, 64u}) {
+        const std::string line = "\t\t<title>" + std::string(45, 'x') + "</title>\n";
+        std::string bytes;
+        while (bytes.size() + line.size() <= (mebibytes << 20)) bytes += line;
+        const auto shown = std::make_shared<const std::u16string>(box_text_of_output(bytes));
+        const auto at_once = stall_ms(
+            [&] {
+                ::SetWindowTextW(box, reinterpret_cast<const wchar_t*>(shown->c_str()));
+                ::UpdateWindow(box);
+            },
+            [] { return true; });
+        ::SetWindowTextW(box, L"");
+        DWORD last_feed = 0;
+        const auto sliced = stall_ms(
+            [&] {
+                view.append_to_box(output_box::standard_output,
+                                   {box_piece::kind::output, {}, {}, shown});
+            },
+            // The feed timer reaches the dialog's own view, not this one: here each tick
+            // feeds, as the dialog's timer would.
+            [&] {
+                if (::GetTickCount() - last_feed >= 15) {
+                    view.feed();
+                    last_feed = ::GetTickCount();
+                }
+                return !view.boxes_pending();
+            });
+        if (::GetWindowTextLengthW(box) == 0) fail("text lost");
+        view.clear_boxes();
         std::printf(
-            "Box with %6zu lines (%5.1f MiB)   edit control alone %8.1f ms   view %8.1f ms "
-            "(ratio %.3f)   from the worker %8.1f ms (ratio %.3f)\n",
-            lines, text.size() * 2 / 1048576.0, bare, direct, direct / bare, from_worker,
-            from_worker / bare);
+            "Box given %3zu MiB   longest pause between 10 ms ticks: whole text at once %8.1f ms"
+            "   dialog %7.1f ms (ratio %.3f)   dialog done after %8.1f ms\n",
+            mebibytes, at_once.first, sliced.first, sliced.first / at_once.first, sliced.second);
     }
 }
 
@@ -141,8 +153,8 @@ void bench_responsiveness(const fs::path& plugins) {
     const double idle = longest_pause_ms(std::chrono::milliseconds(3000), [] { return false; });
     ::SendDlgItemMessageW(dialog->window(), id_run, BM_CLICK, 0, 0);
     const auto start = clock_type::now();
-    const double running = longest_pause_ms(std::chrono::seconds(60),
-                                            [&] { return !dialog->run_in_progress(); });
+    const double running =
+        longest_pause_ms(std::chrono::seconds(60), [&] { return !dialog->run_in_progress(); });
     std::printf(
         "Message loop, longest pause between 10 ms ticks   idle %6.1f ms   during a run of "
         "%.1f s %6.1f ms   ratio %.3f\n",
@@ -158,8 +170,9 @@ int main() {
     const std::u16string self = platform::executable_path();
     const fs::path bin = fs::path(std::wstring(self.begin(), self.end())).parent_path();
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::SetEnvironmentVariableW(L"PATH", ((bin / "stand-in").wstring() + L";" +
-                                        std::wstring(path.begin(), path.end())).c_str());
+    ::SetEnvironmentVariableW(
+        L"PATH",
+        ((bin / "stand-in").wstring() + L";" + std::wstring(path.begin(), path.end())).c_str());
     const std::u16string product = utility::product_data_folder();
     fs::create_directories(fs::path(std::wstring(product.begin(), product.end())));
     const fs::path plugins = fs::temp_directory_path() / "plugdebug-front-end-bench";

@@ -28,7 +28,8 @@ double median_ms(Action action) {
     for (int round = 0; round < rounds; ++round) {
         const auto start = clock_type::now();
         action();
-        times.push_back(std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -42,7 +43,8 @@ void fail(const char* what) {
 }  // namespace
 
 int main() {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "plugdebug-bridge-bench";
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "plugdebug-bridge-bench";
     std::filesystem::create_directories(folder);
     const std::vector<std::u16string> idle[] = {
         {u"perl", u"-e", u"1"}, {u"ruby", u"-e", u"1"}, {u"python", u"-c", u"pass"}};
@@ -57,20 +59,23 @@ int main() {
         data.interpreter = language.interpreter;
         data.extension = language.extension;
         data.bridge_template = language.stored_bridge;
-        data.script_path = widen(std::string(PLUGDEBUG_BRIDGE_FIXTURES) + "/scenario") + language.extension;
+        data.script_path =
+            widen(std::string(PLUGDEBUG_BRIDGE_FIXTURES) + "/scenario") + language.extension;
         data.data_folder = widen(folder.string() + "/");
         data.file_name = u"scenario" + language.extension;
 
         const double bare = median_ms([&] {
             std::string out, err;
-            if (vuro_plugin::execute_command(idle[index], data.data_folder, out, err, true) != vuro_plugin::command_result::completed)
+            if (vuro_plugin::execute_command(idle[index], data.data_folder, out, err, true) !=
+                vuro_plugin::command_result::completed)
                 fail("interpreter did not run");
         });
         const double syntax = median_ms([&] {
             if (!vuro_plugin::check_syntax(data)) fail("syntax check failed");
         });
         const double process = median_ms([&] {
-            if (vuro_plugin::run_script(u"run_process", walk, data, true).find("c99") == std::string::npos)
+            if (vuro_plugin::run_script(u"run_process", walk, data, true).find("c99") ==
+                std::string::npos)
                 fail("no candidates");
         });
         const double decode = median_ms([&] {

@@ -46,7 +46,9 @@ double median(std::vector<double> times) {
     return times[times.size() / 2];
 }
 
-double best(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
+double best(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
 
 // Median of many repetitions of a fast in-process action.
 template <typename Action>
@@ -87,10 +89,9 @@ struct measurement {
 
 measurement measure(const script_language& language, const std::filesystem::path& plugins) {
     const std::string file = "echo" + utility::utf16_to_utf8(language.extension);
-    vuro_plugin_instance_script script(utility::utf8_to_utf16(plugins.string() + "/"),
-                                       utility::utf8_to_utf16(file), language.interpreter,
-                                       language.extension, language.display_name,
-                                       language.stored_bridge);
+    vuro_plugin_instance_script script(
+        utility::utf8_to_utf16(plugins.string() + "/"), utility::utf8_to_utf16(file),
+        language.interpreter, language.extension, language.display_name, language.stored_bridge);
     if (!script.check_syntax()) fail("syntax check failed");
 
     processing_request request{};
@@ -113,7 +114,8 @@ measurement measure(const script_language& language, const std::filesystem::path
     std::string output;
     std::vector<double> bare, full;
     for (int round = 0; round < rounds; ++round) {
-        bare.push_back(elapsed_ms([&] { output = run_script(u"run_process", arguments, bare_data, true); }));
+        bare.push_back(
+            elapsed_ms([&] { output = run_script(u"run_process", arguments, bare_data, true); }));
         full.push_back(elapsed_ms([&] {
             const auto message = script.create_plugin_message(0, 0);
             script.run_processing(message, request, quit);
@@ -128,9 +130,8 @@ measurement measure(const script_language& language, const std::filesystem::path
     });
     message_script message;
     fill(message, output);
-    return {best(bare), best(full),
-            in_process_ms([&] { processing_arguments(request); }), parse_and_build,
-            in_process_ms([&] { message.write_candidate_xml(0, 1); })};
+    return {best(bare), best(full), in_process_ms([&] { processing_arguments(request); }),
+            parse_and_build, in_process_ms([&] { message.write_candidate_xml(0, 1); })};
 }
 
 }  // namespace
@@ -146,9 +147,9 @@ int main() {
     }
 
     bool within_target = true;
-    std::printf("%-7s %10s %10s %7s %9s | %11s %12s %11s %9s %7s\n", "", "bare (ms)",
-                "full (ms)", "ratio", "diff (ms)", "encode (us)", "parse (us)", "viewer (us)",
-                "own (ms)", "target");
+    std::printf("%-7s %10s %10s %7s %9s | %11s %12s %11s %9s %7s\n", "", "bare (ms)", "full (ms)",
+                "ratio", "diff (ms)", "encode (us)", "parse (us)", "viewer (us)", "own (ms)",
+                "target");
     for (const auto& language : script_languages()) {
         const measurement m = measure(language, plugins);
         const double own = m.encode + m.parse_and_build + m.viewer;
@@ -156,8 +157,8 @@ int main() {
         within_target = within_target && met;
         std::printf("%-7s %10.2f %10.2f %7.3f %9.2f | %11.1f %12.1f %11.1f %9.3f %7s\n",
                     utility::utf16_to_utf8(language.display_name).c_str(), m.bare, m.full,
-                    m.full / m.bare, m.full - m.bare, m.encode * 1000.0,
-                    m.parse_and_build * 1000.0, m.viewer * 1000.0, own, met ? "met" : "MISSED");
+                    m.full / m.bare, m.full - m.bare, m.encode * 1000.0, m.parse_and_build * 1000.0,
+                    m.viewer * 1000.0, own, met ? "met" : "MISSED");
     }
     std::filesystem::remove_all(home);
     return within_target ? 0 : 2;

@@ -28,7 +28,8 @@ double time_per_call_us(int iterations, const std::function<void()>& action) {
     action();  // warm up
     const auto start = clock_type::now();
     for (int i = 0; i < iterations; ++i) action();
-    return std::chrono::duration<double, std::micro>(clock_type::now() - start).count() / iterations;
+    return std::chrono::duration<double, std::micro>(clock_type::now() - start).count() /
+           iterations;
 }
 
 std::string read_all(const std::filesystem::path& file) {
@@ -51,7 +52,8 @@ void populate(int extra_keys) {
     marker->set(u"plugin_count", platform::registry_type::dword, {3, 0, 0, 0});
     for (int k = 0; k < extra_keys; ++k) {
         auto key = platform::registry_key::create(platform::registry_root::current_user,
-                                                  u"Software\\Other\\Key" + std::u16string(1, char16_t(u'A' + k % 26)) +
+                                                  u"Software\\Other\\Key" +
+                                                      std::u16string(1, char16_t(u'A' + k % 26)) +
                                                       std::u16string(1, char16_t(u'a' + k / 26)));
         for (int v = 0; v < 10; ++v)
             key->set(u"value" + std::u16string(1, char16_t(u'0' + v)), platform::registry_type::sz,
@@ -65,14 +67,22 @@ void report(const char* name, double us, double baseline_us) {
 
 void run(int extra_keys) {
     populate(extra_keys);
-    const std::filesystem::path hive = platform::registry_hive_file(platform::registry_root::current_user);
+    const std::filesystem::path hive =
+        platform::registry_hive_file(platform::registry_root::current_user);
     const std::string bytes = read_all(hive);
     std::printf("hive of %zu bytes (%d keys besides the settings)\n", bytes.size(), extra_keys);
 
-    const double read_us = time_per_call_us(2000, [&] { volatile auto size = read_all(hive).size(); (void)size; });
-    const double parse_us = time_per_call_us(500, [&] { volatile bool ok = platform::registry_hive::parse(bytes).has_value(); (void)ok; });
+    const double read_us = time_per_call_us(2000, [&] {
+        volatile auto size = read_all(hive).size();
+        (void)size;
+    });
+    const double parse_us = time_per_call_us(500, [&] {
+        volatile bool ok = platform::registry_hive::parse(bytes).has_value();
+        (void)ok;
+    });
     const double query_us = time_per_call_us(2000, [&] {
-        auto key = platform::registry_key::open(platform::registry_root::current_user, utility::settings_key_path(2));
+        auto key = platform::registry_key::open(platform::registry_root::current_user,
+                                                utility::settings_key_path(2));
         std::uint32_t type = 0;
         std::vector<std::uint8_t> data;
         key->query(u"proxy_port", type, data);
@@ -92,15 +102,18 @@ void run(int extra_keys) {
         std::filesystem::rename(temporary, scratch);
     });
     std::uint32_t counter = 0;
-    auto key = platform::registry_key::create(platform::registry_root::current_user, u"Software\\Bench");
+    auto key =
+        platform::registry_key::create(platform::registry_root::current_user, u"Software\\Bench");
     const double set_us = time_per_call_us(100, [&] {
         ++counter;
-        key->set(u"counter", platform::registry_type::dword,
-                 {static_cast<std::uint8_t>(counter), static_cast<std::uint8_t>(counter >> 8), 0, 0});
+        key->set(
+            u"counter", platform::registry_type::dword,
+            {static_cast<std::uint8_t>(counter), static_cast<std::uint8_t>(counter >> 8), 0, 0});
     });
     const double unchanged_us = time_per_call_us(200, [&] {
-        key->set(u"counter", platform::registry_type::dword,
-                 {static_cast<std::uint8_t>(counter), static_cast<std::uint8_t>(counter >> 8), 0, 0});
+        key->set(
+            u"counter", platform::registry_type::dword,
+            {static_cast<std::uint8_t>(counter), static_cast<std::uint8_t>(counter >> 8), 0, 0});
     });
     report("replace the file, no fsync (baseline)", replace_us, replace_us);
     report("set a value to what it is (lock, re-read)", unchanged_us, replace_us);

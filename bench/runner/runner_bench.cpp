@@ -48,7 +48,9 @@ double process_cpu_seconds() {
 }
 
 #ifndef _WIN32  // (b) and (c) run sh, yes and /proc: Linux only
-std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -60,14 +62,16 @@ double timed_run(const std::string& script, std::size_t expected_each) {
     std::string out;
     std::string err;
     const auto start = clock_type::now();
-    const auto result = vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
+    const auto result =
+        vuro_plugin::execute_command({u"sh", u"-c", widen(script)}, u"", out, err, true);
     const double wall = seconds(clock_type::now() - start);
     const auto captured = [](const std::string& buffer) {
         return buffer.empty() ? 0 : buffer.size() - 1;  // less the closing 0 byte
     };
     if (result != vuro_plugin::command_result::completed || captured(out) != expected_each ||
         captured(err) != expected_each) {
-        std::fprintf(stderr, "run failed: result %s, %zu and %zu bytes\n", vuro_plugin::to_string(result), out.size(), err.size());
+        std::fprintf(stderr, "run failed: result %s, %zu and %zu bytes\n",
+                     vuro_plugin::to_string(result), out.size(), err.size());
         std::exit(1);
     }
     return wall;
@@ -95,8 +99,9 @@ void idle_wait_cost() {
     vuro_plugin::execute_command(sleeping_child(), u"", out, err, true);
     const double wall = seconds(clock_type::now() - wall_start);
     const double cpu = process_cpu_seconds() - cpu_start;
-    std::printf("(a) child sleeps 2 s: wall %.3f s, parent CPU %.4f s = %.3f %% of wall (target < 1 %%)\n",
-                wall, cpu, 100.0 * cpu / wall);
+    std::printf(
+        "(a) child sleeps 2 s: wall %.3f s, parent CPU %.4f s = %.3f %% of wall (target < 1 %%)\n",
+        wall, cpu, 100.0 * cpu / wall);
 }
 
 #ifndef _WIN32  // (b) and (c) run sh, yes and /proc: Linux only
@@ -113,7 +118,8 @@ void capture_throughput() {
     const std::string baseline = "cat " + f + " >/dev/null & cat " + f + " >/dev/null; wait";
     // The floor of any pipe-based capture: the same bytes through two pipes into
     // readers that discard them.
-    const std::string piped = "cat " + f + " | cat >/dev/null & cat " + f + " | cat >/dev/null; wait";
+    const std::string piped =
+        "cat " + f + " | cat >/dev/null & cat " + f + " | cat >/dev/null; wait";
     timed_run(baseline, 0);  // warm the page cache
     std::vector<double> base_times;
     std::vector<double> capture_times;
@@ -127,9 +133,10 @@ void capture_throughput() {
     const double base = median(base_times);
     const double capture = median(capture_times);
     const double pipe_floor = median(piped_times);
-    std::printf("(b) 64 MiB on each stream: captured %.3f s (%.0f MiB/s), cat to /dev/null %.3f s, "
-                "ratio %.2f (target <= 2)\n",
-                capture, 128.0 / capture, base, capture / base);
+    std::printf(
+        "(b) 64 MiB on each stream: captured %.3f s (%.0f MiB/s), cat to /dev/null %.3f s, "
+        "ratio %.2f (target <= 2)\n",
+        capture, 128.0 / capture, base, capture / base);
     std::printf("    same bytes through two pipes into discarding readers %.3f s: ratio %.2f\n",
                 pipe_floor, capture / pipe_floor);
 }
@@ -155,19 +162,20 @@ void endless_output_memory() {
     std::string err;
     vuro_plugin::capture_cut cut;
     const auto start = clock_type::now();
-    const auto result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err, true,
-                                                    settings, &cut);
+    const auto result = vuro_plugin::execute_command({u"yes", u"plug-in output"}, u"", out, err,
+                                                     true, settings, &cut);
     const double wall = seconds(clock_type::now() - start);
     const double peak_mib = status_kib("VmHWM") / 1024.0;
     const double before_mib = before / 1024.0;
     const double limit_mib = double(platform::child_process::capture_limit) / (1 << 20);
-    std::printf("(c) child prints for 5 s under a 5 s limit: %s after %.2f s, %.1f MiB kept, %s;\n"
-                "    parent peak RSS %.1f MiB, %.1f MiB before the run: +%.1f MiB = limit %.0f MiB "
-                "+ %.1f MiB%s\n",
-                result == vuro_plugin::command_result::timed_out ? "timed out" : "ended early", wall,
-                out.size() / double(1 << 20), cut.output ? "marked cut" : "NOT marked cut", peak_mib,
-                before_mib, peak_mib - before_mib, limit_mib, peak_mib - before_mib - limit_mib,
-                peak_reset ? "" : " (peak not reset: includes earlier runs)");
+    std::printf(
+        "(c) child prints for 5 s under a 5 s limit: %s after %.2f s, %.1f MiB kept, %s;\n"
+        "    parent peak RSS %.1f MiB, %.1f MiB before the run: +%.1f MiB = limit %.0f MiB "
+        "+ %.1f MiB%s\n",
+        result == vuro_plugin::command_result::timed_out ? "timed out" : "ended early", wall,
+        out.size() / double(1 << 20), cut.output ? "marked cut" : "NOT marked cut", peak_mib,
+        before_mib, peak_mib - before_mib, limit_mib, peak_mib - before_mib - limit_mib,
+        peak_reset ? "" : " (peak not reset: includes earlier runs)");
 }
 
 // True while /proc shows the process and it is no zombie.
@@ -225,10 +233,11 @@ void cancel_latency() {
     }
     const double cancel = median(cancels);
     const double baseline = median(baselines);
-    std::printf("(d) cancel to interpreter and grandchild gone: median %.1f ms, worst %.1f ms "
-                "(target < 1000 ms); a whole run of sh -c 'exit 0' %.1f ms: ratio %.2f\n",
-                cancel * 1e3, *std::max_element(cancels.begin(), cancels.end()) * 1e3,
-                baseline * 1e3, cancel / baseline);
+    std::printf(
+        "(d) cancel to interpreter and grandchild gone: median %.1f ms, worst %.1f ms "
+        "(target < 1000 ms); a whole run of sh -c 'exit 0' %.1f ms: ratio %.2f\n",
+        cancel * 1e3, *std::max_element(cancels.begin(), cancels.end()) * 1e3, baseline * 1e3,
+        cancel / baseline);
 }
 
 #endif

@@ -34,7 +34,8 @@ std::string read_script(const std::string& path) {
 
 void write_function(std::ostream& out, const std::string& function, const std::string& path) {
     const std::string stored = utility::url_encode(read_script(path));
-    out << "\n// " << path.substr(path.find_last_of("/\\") + 1) << "\nconst std::string& " << function << "() {\n"
+    out << "\n// " << path.substr(path.find_last_of("/\\") + 1) << "\nconst std::string& "
+        << function << "() {\n"
         << "    static const char* const pieces[] = {\n";
     for (std::size_t at = 0; at < stored.size(); at += piece_length)
         out << "        \"" << stored.substr(at, piece_length) << "\",\n";  // no quote or backslash
@@ -54,7 +55,8 @@ std::string generate(int argc, char** argv) {
            "    return text;\n"
            "}\n\n"
            "}  // namespace\n";
-    for (int index = 2; index + 1 < argc; index += 2) write_function(out, argv[index], argv[index + 1]);
+    for (int index = 2; index + 1 < argc; index += 2)
+        write_function(out, argv[index], argv[index + 1]);
     out << "\n}  // namespace vuro_plugin\n";
     return out.str();
 }

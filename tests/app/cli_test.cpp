@@ -4,9 +4,23 @@
 #include <fstream>
 #include <optional>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <sstream>
+#include <thread>
+
 #include "platform/child_process.h"
+#include "tests/support/child_probe.h"
 #include "tests/support/environment.h"
 #include "tests/support/scratch.h"
+
+extern char** environ;
 
 namespace {
 
@@ -89,6 +103,214 @@ TEST_F(cli_test, missing_product_folder_names_the_folder_to_create) {
     EXPECT_TRUE(holds(result.err, (data_home_ / "Halvane" / "Vuro").string() + "/")) << result.err;
     EXPECT_TRUE(holds(result.err, "utility::get_vuro_direct_data_folder() call error1"))
         << result.err;
+}
+
+}  // namespace
+
+namespace {
+
+// Checks `done` until it holds, for up to 30 s.
+bool wait_until(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::string file_text(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// plugdebug-cli with its standard output and error going where the test says, known by
+// its process id so that the test can signal it and wait for it.
+class started_cli {
+public:
+    // `out` < 0: standard output into `out_file`; else that descriptor.
+    started_cli(std::vector<std::string> arguments, const fs::path& out_file,
+                const fs::path& err_file, int out = -1) {
+        arguments.insert(arguments.begin(), PLUGDEBUG_CLI);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (out < 0) {
+            posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        } else {
+            posix_spawn_file_actions_adddup2(&actions, out, 1);
+        }
+        posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~started_cli() {
+        if (pid_ > 0 && status_ < 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    started_cli(const started_cli&) = delete;
+    started_cli& operator=(const started_cli&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool ended() {
+        if (status_ < 0 && pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) != pid_) status_ = -1;
+        return status_ >= 0;
+    }
+    // The exit code once the program ended (waiting up to 30 s); minus the signal's number
+    // for one that a signal ended; not_ended when it did not end.
+    static constexpr int not_ended = -1000;
+    int exit_code() {
+        if (!wait_until([&] { return ended(); })) return not_ended;
+        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -WTERMSIG(status_);
+    }
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+class cli_stop_test : public cli_test {
+protected:
+    fs::path bridge_folder() const { return data_home_ / "Halvane" / "Vuro" / "VURODIRECT"; }
+    std::vector<fs::path> files_in_bridge_folder() const {
+        std::vector<fs::path> files;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(bridge_folder(), error))
+            if (!entry.is_directory()) files.push_back(entry.path());
+        return files;
+    }
+    const std::string plugin_ = std::string(APP_PLUGINS) + "/stopping.rb";
+    test_support::scratch_folder scratch_;
+};
+
+// Ctrl+C, a terminal that goes away, a kill, or a plug-in that ends its own host: the
+// interpreter and what it started end with the program, and the bridge file goes.
+TEST_F(cli_stop_test, a_termination_request_during_a_call_ends_the_plug_in_and_its_bridge_file) {
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        int signal;  // 0: the plug-in sends SIGTERM to its parent itself
+        int code;
+    } cases[] = {
+        {"SIGINT during processing", {plugin_, "hang"}, SIGINT, 130},
+        {"SIGTERM during processing", {plugin_, "hang"}, SIGTERM, 143},
+        {"SIGHUP during processing", {plugin_, "hang"}, SIGHUP, 129},
+        {"the plug-in ends its parent", {plugin_, "hang and end parent"}, 0, 143},
+        {"SIGINT during a callback", {"--callback", "hang", plugin_, "x"}, SIGINT, 130},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path pids = scratch_.path() / (std::string(c.name) + ".pids");
+        const test_support::scoped_environment pid_file("PLUGDEBUG_TEST_PIDS", pids.string());
+        started_cli cli(c.arguments, scratch_.path() / "out", scratch_.path() / "err");
+        ASSERT_GT(cli.pid(), 0);
+        ASSERT_TRUE(wait_until([&] { return fs::exists(pids) || cli.ended(); }));
+        int interpreter = 0, grandchild = 0;
+        std::istringstream(file_text(pids)) >> interpreter >> grandchild;
+        ASSERT_GT(grandchild, 0) << file_text(scratch_.path() / "err");
+        if (c.signal != 0) ::kill(cli.pid(), c.signal);
+        EXPECT_EQ(cli.exit_code(), c.code) << file_text(scratch_.path() / "err");
+        EXPECT_TRUE(holds(file_text(scratch_.path() / "err"),
+                          "plugdebug-cli: （実行を中止しました。ここまでが中止までの出力です）\n"))
+            << file_text(scratch_.path() / "err");
+        EXPECT_TRUE(wait_until([&] {
+            return !test_support::process_running(interpreter) &&
+                   !test_support::process_running(grandchild);
+        }));
+        EXPECT_EQ(files_in_bridge_folder(), std::vector<fs::path>{});
+        if (test_support::process_running(grandchild)) ::kill(grandchild, SIGKILL);
+        if (test_support::process_running(interpreter)) ::kill(interpreter, SIGKILL);
+    }
+}
+
+// A full disk, a reader that went away: the exit code must not claim that all was said.
+TEST_F(cli_stop_test, output_that_cannot_be_written_is_never_success) {
+    int closed_pipe[2];
+    ASSERT_EQ(::pipe(closed_pipe), 0);
+    ::close(closed_pipe[0]);
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        fs::path out_file, err_file;
+        int out;
+        bool exit_3;  // else any code but 0 (a closed pipe may end it by SIGPIPE)
+    } cases[] = {
+        {"run, output full",
+         {"today.rb", "きょう"},
+         "/dev/full",
+         scratch_.path() / "err",
+         -1,
+         true},
+        {"help, output full", {"--help"}, "/dev/full", scratch_.path() / "err", -1, true},
+        {"run, error full", {plugin_, "x"}, scratch_.path() / "out", "/dev/full", -1, true},
+        {"usage error, error full", {"--bogus"}, scratch_.path() / "out", "/dev/full", -1, true},
+        {"run, output closed",
+         {"today.rb", "きょう"},
+         {},
+         scratch_.path() / "err",
+         closed_pipe[1],
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        started_cli cli(c.arguments, c.out_file, c.err_file, c.out);
+        ASSERT_GT(cli.pid(), 0);
+        const int code = cli.exit_code();
+        if (c.exit_3) {
+            EXPECT_EQ(code, 3);
+        } else {
+            EXPECT_NE(code, 0);
+            EXPECT_NE(code, started_cli::not_ended);
+        }
+    }
+    ::close(closed_pipe[1]);
+}
+
+// --callback prints what its own call printed, once, and says when the call did not run
+// rather than showing the processing call's outputs again.
+TEST_F(cli_stop_test, a_callback_prints_only_its_own_call) {
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::size_t processing, callback;  // how often each call's output is printed
+        std::string err_holds;
+    } cases[] = {
+        {"callback ran", {"--callback", "x", plugin_, "text"}, 1, 1, ""},
+        {"callback could not write its bridge file",
+         {"--callback", "x", plugin_, "lose folder"},
+         1,
+         0,
+         "（コールバック（run_callback）の呼び出しは実行されませんでした"},
+        {"callback cut at the capture limit",
+         {"--callback", "flood", plugin_, "text"},
+         1,
+         1,
+         "（出力が 64 MiB を超えたため、それ以降は破棄しました）\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(bridge_folder());  // a file, after "lose folder"
+        const fs::path out = scratch_.path() / "out", err = scratch_.path() / "err";
+        started_cli cli(c.arguments, out, err);
+        EXPECT_EQ(cli.exit_code(), 0) << file_text(err).substr(0, 2000);
+        const std::string printed = file_text(out), noted = file_text(err);
+        EXPECT_EQ(count_of(printed, "processing output"), c.processing) << printed;
+        EXPECT_EQ(count_of(noted, "processing note"), c.processing);
+        EXPECT_EQ(count_of(printed, "callback output"), c.callback) << printed;
+        EXPECT_TRUE(holds(noted, c.err_holds)) << noted.substr(0, 2000);
+    }
 }
 
 }  // namespace

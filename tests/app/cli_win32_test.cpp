@@ -32,7 +32,8 @@ cli_run run_cli(std::vector<std::string> arguments) {
     platform::child_process child;
     cli_run result;
     if (child.start(arguments, {}) != platform::child_process::start_result::started) return result;
-    while (child.wait(result.out, result.err, 60000) == platform::child_process::wait_result::running) {
+    while (child.wait(result.out, result.err, 60000) ==
+           platform::child_process::wait_result::running) {
     }
     result.code = child.exit_code();
     return result;
@@ -59,7 +60,9 @@ TEST(cli_win32, arguments_and_output_are_utf8_bytes) {
     } cases[] = {
         {{"--version"}, 0, "plugdebug-cli 23.0\nVUROダイレクト スクリプト デバッガー\n", ""},
         {{"today.rb", "きょう🍣"}, 0, "syntax ok\n" + candidate + "\n", "run_process きょう🍣\n\n"},
-        {{(japanese / "a.rb").u8string(), "きょう🍣"}, 0, "syntax ok\n" + candidate + "\n",
+        {{(japanese / "a.rb").u8string(), "きょう🍣"},
+         0,
+         "syntax ok\n" + candidate + "\n",
          "run_process きょう🍣\n\n"},
         {{"無い.rb", "x"}, 2, "", "plugdebug-cli: no such plug-in file: 無い.rb\n"},
     };

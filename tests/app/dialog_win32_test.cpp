@@ -37,7 +37,9 @@ using test_support::window_text;
 namespace fs = std::filesystem;
 using dialog = Cvuro_direct_script_plugin_testDlg;
 
-std::wstring wide(const char16_t* text) { return std::wstring(text, text + std::char_traits<char16_t>::length(text)); }
+std::wstring wide(const char16_t* text) {
+    return std::wstring(text, text + std::char_traits<char16_t>::length(text));
+}
 
 // The folder of this test program: the build's bin folder.
 fs::path program_folder() {
@@ -277,7 +279,8 @@ TEST_F(dialog_win32_test, drop_down_widens_for_a_long_name_and_never_narrows) {
     ::GetTextExtentPoint32A(context, long_name.c_str(), static_cast<int>(long_name.size()), &text);
     ::ReleaseDC(list, context);
     EXPECT_GT(widened, client_rect_of(list).right - client_rect_of(list).left);
-    EXPECT_GT(widened, text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + ::GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_GT(widened,
+              text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + ::GetSystemMetrics(SM_CXVSCROLL));
 
     fs::remove(plugins() / long_name);
     add_plugin("a.py", "#\n");
@@ -328,12 +331,99 @@ TEST_F(dialog_win32_test, window_keeps_working_during_a_run_and_closing_it_ends_
     EXPECT_TRUE(d->run_in_progress());
 
     clock = std::chrono::steady_clock::now();
-    ::SendMessageW(d->window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ::SendMessageW(d->window(), WM_CLOSE, 0, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - clock, 15s);
     EXPECT_EQ(d->window(), nullptr);
     EXPECT_FALSE(d->run_in_progress());
     EXPECT_TRUE(pump_until([&] { return watch.all_ended(); }, 10s));
     EXPECT_TRUE(fs::is_empty(data_folder()));
+}
+
+// A run whose stand-in interpreter hangs, with a copy of itself, after a line on each
+// stream; both say their process ids.
+class hanging_run_win32 : public dialog_win32_test {
+protected:
+    void SetUp() override {
+        dialog_win32_test::SetUp();
+        add_plugin("slow.rb", "sleep 30000\n");
+    }
+    // Starts the run; the ids of the interpreter and its copy once they hang.
+    std::vector<DWORD> start_run(dialog& d) {
+        ::SetWindowTextW(item(d, id_lookup_text), L"x");
+        click(d, id_run);
+        std::vector<DWORD> ids;
+        EXPECT_TRUE(pump_until([&] {
+            std::ifstream marker(marker_);
+            DWORD own = 0, copy = 0;
+            if (!(marker >> own >> copy)) return false;
+            ids = {own, copy};
+            return true;
+        }));
+        return ids;
+    }
+    // Both processes end (waited for by id) and no bridge file is left.
+    void expect_nothing_left(const std::vector<DWORD>& ids) const {
+        for (const DWORD id : ids) {
+            const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+            if (process == nullptr) continue;  // gone already
+            EXPECT_EQ(::WaitForSingleObject(process, 30000), WAIT_OBJECT_0) << id;
+            ::CloseHandle(process);
+        }
+        EXPECT_TRUE(fs::is_empty(data_folder()));
+    }
+
+    void TearDown() override {
+        for (const auto& box : answerer_.seen()) ADD_FAILURE() << "message: " << narrow(box.text);
+    }
+    static std::string narrow(const std::wstring& text) {
+        return utility::utf16_to_utf8(std::u16string(text.begin(), text.end()));
+    }
+
+    const fs::path marker_ = folder_.path() / "ids";
+    test_support::scoped_environment marker_variable_{"STAND_IN_MARKER", marker_.string()};
+    test_support::message_box_answerer answerer_;  // no run of these shows a message
+};
+
+TEST_F(hanging_run_win32, escape_stops_the_run_and_keeps_the_window) {
+    auto d = open();
+    const std::wstring title = wide(texts::dialog_title);
+    const std::vector<DWORD> ids = start_run(*d);
+    EXPECT_EQ(window_text(d->window()), title + wide(texts::run_going_title_suffix));
+
+    // What the dialog manager makes of Escape.
+    ::SendMessageW(d->window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(pump_until([&] { return !d->run_in_progress(); }));
+    EXPECT_TRUE(::IsWindow(d->window()));
+    expect_nothing_left(ids);
+    EXPECT_EQ(window_text(item(*d, id_standard_output)), L"syntax ok\r\nbefore\r\n\r\n");
+    EXPECT_EQ(window_text(item(*d, id_standard_error)),
+              L"error before\r\n\r\n" + wide(texts::run_stopped) + L"\r\n");
+    EXPECT_EQ(progress(*d), 0);
+    EXPECT_TRUE(::IsWindowEnabled(item(*d, id_run)));
+    EXPECT_TRUE(::IsWindowEnabled(item(*d, id_refresh)));
+    EXPECT_EQ(window_text(d->window()), title);
+
+    // With no run going, Escape closes the dialog as ever.
+    ::SendMessageW(d->window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(d->window(), nullptr);
+}
+
+TEST_F(hanging_run_win32, closing_or_the_session_ending_ends_the_run_and_leaves_nothing) {
+    const struct {
+        const char* name;
+        UINT message;
+        WPARAM wparam;
+    } cases[] = {{"close box", WM_CLOSE, 0}, {"session ends", WM_ENDSESSION, TRUE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(marker_);
+        auto d = open();
+        const std::vector<DWORD> ids = start_run(*d);
+        ::SendMessageW(d->window(), c.message, c.wparam, 0);
+        EXPECT_EQ(d->window(), nullptr);
+        EXPECT_FALSE(d->run_in_progress());
+        expect_nothing_left(ids);
+    }
 }
 
 // The program itself: its resources, its start with an empty plug-in folder, its end.
@@ -378,7 +468,8 @@ TEST_F(dialog_program_test, opens_with_the_empty_folder_message_and_ends_when_cl
 TEST_F(dialog_program_test, carries_its_version_block_and_manifest) {
     const std::wstring path = program().wstring();
     std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    ASSERT_TRUE(
+        ::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
     const auto value = [&](const wchar_t* name) -> std::wstring {
         void* text = nullptr;
         UINT length = 0;
@@ -403,18 +494,18 @@ TEST_F(dialog_program_test, carries_its_version_block_and_manifest) {
     ASSERT_NE(image, nullptr);
     const HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr);
-    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(image, found))),
-                               ::SizeofResource(image, found));
+    const std::string manifest(
+        static_cast<const char*>(::LockResource(::LoadResource(image, found))),
+        ::SizeofResource(image, found));
     ::FreeLibrary(image);
 #ifdef _WIN64
     const char* architecture = "processorArchitecture=\"amd64\"";
 #else
     const char* architecture = "processorArchitecture=\"x86\"";
 #endif
-    for (const char* part :
-         {"name=\"Halvane.VURO.VURODSD\"",
-          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", architecture,
-          "level=\"asInvoker\" uiAccess=\"false\""})
+    for (const char* part : {"name=\"Halvane.VURO.VURODSD\"",
+                             "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                             architecture, "level=\"asInvoker\" uiAccess=\"false\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
 }
 

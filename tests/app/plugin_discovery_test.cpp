@@ -42,8 +42,7 @@ TEST(plugin_discovery, extension_must_follow_at_least_one_character_and_ignores_
         {u"a.pl.txt", ".pl", false}, {u"a_rb", ".rb", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(has_plugin_extension(c.name, c.extension), c.matches)
-            << std::string(c.extension);
+        EXPECT_EQ(has_plugin_extension(c.name, c.extension), c.matches) << std::string(c.extension);
 }
 
 TEST(plugin_folder, a_new_folder_gets_the_samples_and_an_existing_one_is_left_alone) {

@@ -102,8 +102,8 @@ message_box_answerer::~message_box_answerer() {
 // A message box is a dialog with a text and no control 1002 (the debugger's Run button).
 LRESULT CALLBACK message_box_answerer::hook(int code, WPARAM wparam, LPARAM lparam) {
     const auto window = reinterpret_cast<HWND>(wparam);
-    if (code == HCBT_ACTIVATE && current_answerer != nullptr &&
-        class_name(window) == L"#32770" && ::GetDlgItem(window, 1002) == nullptr) {
+    if (code == HCBT_ACTIVATE && current_answerer != nullptr && class_name(window) == L"#32770" &&
+        ::GetDlgItem(window, 1002) == nullptr) {
         const child_scan inside = scan(window);
         if (!inside.text.empty()) {
             current_answerer->seen_.push_back({window_text(window), inside.text, inside.buttons});
@@ -113,8 +113,7 @@ LRESULT CALLBACK message_box_answerer::hook(int code, WPARAM wparam, LPARAM lpar
     return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-HWND find_message_box(DWORD process, const std::wstring& caption,
-                      std::chrono::milliseconds limit) {
+HWND find_message_box(DWORD process, const std::wstring& caption, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     box_search search{process, caption};
     while (search.found == nullptr && std::chrono::steady_clock::now() < end) {
@@ -183,7 +182,9 @@ std::vector<process_entry> descendant_processes() {
 
 std::vector<DWORD> process_and_its_copy(const std::wstring& image) {
     const std::vector<process_entry> descendants = descendant_processes();
-    const auto named = [&](const process_entry& p) { return _wcsicmp(p.image.c_str(), image.c_str()) == 0; };
+    const auto named = [&](const process_entry& p) {
+        return _wcsicmp(p.image.c_str(), image.c_str()) == 0;
+    };
     for (const process_entry& parent : descendants)
         for (const process_entry& child : descendants)
             if (named(parent) && named(child) && child.parent == parent.id)
@@ -233,15 +234,16 @@ bool save_window_picture(HWND window, const std::wstring& path) {
     IWICBitmapEncoder* encoder = nullptr;
     IWICBitmapFrameEncode* page = nullptr;
     const releasing<std::function<void()>> interfaces{[&] {
-        for (IUnknown* held : std::initializer_list<IUnknown*>{page, encoder, stream, picture, factory})
+        for (IUnknown* held :
+             std::initializer_list<IUnknown*>{page, encoder, stream, picture, factory})
             if (held != nullptr) held->Release();
     }};
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     return SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_IWICImagingFactory,
                                         reinterpret_cast<void**>(&factory))) &&
-           SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha,
-                                                      &picture)) &&
+           SUCCEEDED(
+               factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &picture)) &&
            SUCCEEDED(factory->CreateStream(&stream)) &&
            SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&

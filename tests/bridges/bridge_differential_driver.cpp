@@ -64,8 +64,8 @@ std::vector<case_request> read_cases(const fs::path& file) {
         std::istringstream fields(line);
         case_request c;
         std::string composition, reading, address, port, username, password, candidate;
-        if (!(fields >> c.name >> composition >> reading >> address >> port >> username >> password >>
-              candidate))
+        if (!(fields >> c.name >> composition >> reading >> address >> port >> username >>
+              password >> candidate))
             throw std::runtime_error("bad case line: " + line);
         c.composition = from_hex(composition);
         c.reading = from_hex(reading);
@@ -95,7 +95,8 @@ void assign_proxy(request_type& request, const case_request& c) {
 vuro_plugin::processing_request processing_request_of(const case_request& c) {
     vuro_plugin::processing_request request{};
     vuro_plugin::fill_host_constants(request);
-    vuro_plugin::assign_request_text(request.composition_text, request.composition_length, c.composition);
+    vuro_plugin::assign_request_text(request.composition_text, request.composition_length,
+                                     c.composition);
     vuro_plugin::assign_request_text(request.reading_text, request.reading_length, c.reading);
     assign_proxy(request, c);
     return request;
@@ -104,7 +105,8 @@ vuro_plugin::processing_request processing_request_of(const case_request& c) {
 vuro_plugin::callback_request callback_request_of(const case_request& c) {
     vuro_plugin::callback_request request{};
     vuro_plugin::assign_request_text(request.candidate_text, request.candidate_length, c.candidate);
-    vuro_plugin::assign_request_text(request.composition_text, request.composition_length, c.composition);
+    vuro_plugin::assign_request_text(request.composition_text, request.composition_length,
+                                     c.composition);
     assign_proxy(request, c);
     return request;
 }
@@ -116,8 +118,8 @@ void write(const fs::path& file, const std::string& bytes) {
 std::string candidate_lines(const vuro_plugin::message_script& message) {
     std::string lines;
     for (const auto& item : message.items())
-        lines += to_hex(item.title) + " " + to_hex(item.comment) + " " + to_hex(item.alternative) + " " +
-                 to_hex(item.alternative_alias) + " " + to_hex(item.alternative_type) + " " +
+        lines += to_hex(item.title) + " " + to_hex(item.comment) + " " + to_hex(item.alternative) +
+                 " " + to_hex(item.alternative_alias) + " " + to_hex(item.alternative_type) + " " +
                  to_hex(item.info) + "\n";
     return lines;
 }
@@ -133,7 +135,8 @@ public:
     // syntax checked) with the first.
     void run(const fs::path& case_folder, const case_request& c) {
         const std::string extension = narrow(language_.extension);
-        fs::copy_file(case_folder / ("fuzzcase" + extension), plugin_folder_ / ("fuzzcase" + extension),
+        fs::copy_file(case_folder / ("fuzzcase" + extension),
+                      plugin_folder_ / ("fuzzcase" + extension),
                       fs::copy_options::overwrite_existing);
         if (!instance_) start();
         const std::string prefix = (case_folder / extension.substr(1)).string() + ".";
@@ -168,9 +171,9 @@ private:
             folder, plugin_base + language_.extension, language_.interpreter, language_.extension,
             language_.display_name, language_.stored_bridge);
         if (!instance_->check_syntax())
-            throw std::runtime_error("syntax check failed: " +
-                                     utility::utf16_to_utf8(instance_->get_message()) + " " +
-                                     instance_->get_standard_output() + instance_->get_standard_error());
+            throw std::runtime_error(
+                "syntax check failed: " + utility::utf16_to_utf8(instance_->get_message()) + " " +
+                instance_->get_standard_output() + instance_->get_standard_error());
     }
 
     const script_language& language_;

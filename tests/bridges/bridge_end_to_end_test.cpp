@@ -50,7 +50,8 @@ std::string alternative(const std::string& type, const std::string& text) {
 }
 
 // The plain comment wrapped into an XHTML document, as it stands inside <comment>.
-std::string wrapped_comment(const std::string& twice_escaped_title, const std::string& twice_escaped_body) {
+std::string wrapped_comment(const std::string& twice_escaped_title,
+                            const std::string& twice_escaped_body) {
     return "<comment>&lt;?xml version=&quot;1.0&quot; encoding=&quot;UTF-8&quot; ?&gt;"
            "&lt;html xmlns=&quot;http://www.w3.org/1999/xhtml&quot;&gt;&lt;head&gt;"
            "&lt;meta http-equiv=&quot;Content-Type&quot; content=&quot;text/html; "
@@ -89,13 +90,15 @@ std::string walk_expected() {
     std::vector<std::string> items;
     for (int index = 0; index < 100; ++index) {
         const int kind = index % 10;
-        if (kind != 3 && kind != 7 && kind != 8) items.push_back(item({title("c" + std::to_string(index))}));
+        if (kind != 3 && kind != 7 && kind != 8)
+            items.push_back(item({title("c" + std::to_string(index))}));
     }
     return candidates(items);
 }
 
 const std::string echo_text = "きょう は +100% \"quoted\" 'single' & <tag>";
-const std::string echo_title = "きょう は +100% &quot;quoted&quot; &apos;single&apos; &amp; &lt;tag&gt;";
+const std::string echo_title =
+    "きょう は +100% &quot;quoted&quot; &apos;single&apos; &amp; &lt;tag&gt;";
 const std::string user_name = "ユーザー 名";
 const std::string password = "p+a%s s";
 const std::string preference_path = "/home/user/.local/share/データ/PLUGIN/日付 plug-in/";
@@ -109,21 +112,40 @@ std::vector<shared_case> shared_cases() {
               element("alternative_alias", "al ias")});
     return {
         {"SyntaxCheck", "scenario", u"syntax_check", {}, "syntax ok"},
-        {"SyntaxCheckIgnoresFurtherArguments", "scenario", u"syntax_check", {u"x", u"y"}, "syntax ok"},
+        {"SyntaxCheckIgnoresFurtherArguments",
+         "scenario",
+         u"syntax_check",
+         {u"x", u"y"},
+         "syntax ok"},
         {"SyntaxCheckDoesNotLoadABrokenPlugin", "syntax_error", u"syntax_check", {}, "syntax ok"},
         {"NoMethod", "scenario", u"", {}, "error : argument error."},
         {"UnknownMethod", "scenario", u"run_processing", {}, "error : plugin method load error."},
         {"MethodInOtherCase", "scenario", u"Run_process", scenario("x"),
          "error : plugin method load error."},
-        {"ProcessWithTooFewArguments", "scenario", u"run_process",
-         {u"a", u"b", u"c", u"0", u"d"}, "error : run_process() argument error."},
-        {"ProcessWithTooManyArguments", "scenario", u"run_process",
-         {u"a", u"b", u"c", u"0", u"d", u"e", u"f", u"g"}, "error : run_process() argument error."},
-        {"CallbackWithTooFewArguments", "scenario", u"run_callback",
-         {u"a", u"b", u"c", u"0", u"d"}, "error : run_callback() argument error."},
-        {"PreferenceWithoutPath", "scenario", u"run_preference", {},
+        {"ProcessWithTooFewArguments",
+         "scenario",
+         u"run_process",
+         {u"a", u"b", u"c", u"0", u"d"},
+         "error : run_process() argument error."},
+        {"ProcessWithTooManyArguments",
+         "scenario",
+         u"run_process",
+         {u"a", u"b", u"c", u"0", u"d", u"e", u"f", u"g"},
+         "error : run_process() argument error."},
+        {"CallbackWithTooFewArguments",
+         "scenario",
+         u"run_callback",
+         {u"a", u"b", u"c", u"0", u"d"},
+         "error : run_callback() argument error."},
+        {"PreferenceWithoutPath",
+         "scenario",
+         u"run_preference",
+         {},
          "error : run_preference() argument error."},
-        {"PreferenceWithTwoArguments", "scenario", u"run_preference", {u"a", u"b"},
+        {"PreferenceWithTwoArguments",
+         "scenario",
+         u"run_preference",
+         {u"a", u"b"},
          "error : run_preference() argument error."},
 
         {"ProcessRequest", "scenario", u"run_process",
@@ -138,20 +160,29 @@ std::vector<shared_case> shared_cases() {
              listed("proxy_name", "") + listed("proxy_password", "") + listed_port(3128) +
              listed("proxy_username", "") + listed("reading_string", "きょう") +
              candidates({item({title("今日")})})},
-        {"ProcessRequestAllEmpty", "scenario", u"run_process", request_arguments("", "", "", 0, "", ""),
-         listed("composition_string", "") + listed("proxy_name", "") + listed("proxy_password", "") +
-             listed_port(0) + listed("proxy_username", "") + listed("reading_string", "") + empty_list},
+        {"ProcessRequestAllEmpty", "scenario", u"run_process",
+         request_arguments("", "", "", 0, "", ""),
+         listed("composition_string", "") + listed("proxy_name", "") +
+             listed("proxy_password", "") + listed_port(0) + listed("proxy_username", "") +
+             listed("reading_string", "") + empty_list},
         {"TextThatIsNotUtf8", "scenario", u"run_process",
-         request_arguments("a\xFF" "b", "", "", 0, "", ""),
+         request_arguments("a\xFF"
+                           "b",
+                           "", "", 0, "", ""),
          listed("composition_string", "a\uFFFDb") + listed("proxy_name", "") +
              listed("proxy_password", "") + listed_port(0) + listed("proxy_username", "") +
              listed("reading_string", "") + candidates({item({title("a\uFFFDb")})})},
-        {"PortReadAsLeadingDigits", "scenario", u"run_process",
+        {"PortReadAsLeadingDigits",
+         "scenario",
+         u"run_process",
          {text_argument("p"), u"", u"", u"12ab", u"", u""},
          listed("composition_string", "p") + listed("proxy_name", "") +
              listed("proxy_password", "") + listed_port(12) + listed("proxy_username", "") +
              listed("reading_string", "") + candidates({item({title("p")})})},
-        {"PreferenceRequest", "scenario", u"run_preference", {text_argument(preference_path)},
+        {"PreferenceRequest",
+         "scenario",
+         u"run_preference",
+         {text_argument(preference_path)},
          listed("path", preference_path)},
         {"CallbackRequest", "scenario", u"run_callback",
          request_arguments("今日", "きょう", "proxy", 80, "", ""),
@@ -175,8 +206,8 @@ std::vector<shared_case> shared_cases() {
         {"Alternatives", "scenario", u"run_process", scenario("alternatives"),
          candidates({item({title("d600"), alternative("definite_string", repeat("d", 512))}),
                      item({title("u600")}),
-                     item({title("u512"),
-                           alternative("url_jump_string", "http://example.com/" + repeat("u", 493))}),
+                     item({title("u512"), alternative("url_jump_string",
+                                                      "http://example.com/" + repeat("u", 493))}),
                      item({title("research"), element("alternative_alias", "alias"),
                            element("info", "info")}),
                      item({title("untyped")}), item({title("capital")}),
@@ -199,7 +230,10 @@ std::vector<shared_case> shared_cases() {
          "mine\n" + candidates({item({title("x")})})},
         {"RecordSeparatorOfThePlugin", "separator", u"run_process", scenario("x"),
          "mine\n" + candidates({item({title("x")})})},
-        {"RecordSeparatorOnAnErrorText", "separator", u"run_process", {u"a"},
+        {"RecordSeparatorOnAnErrorText",
+         "separator",
+         u"run_process",
+         {u"a"},
          "error : run_process() argument error."},
         {"CharactersXmlForbids", "scenario", u"run_process", scenario("xml_forbidden"),
          candidates({item({title("a b c"), element("comment", "d \te")})})},
@@ -207,9 +241,11 @@ std::vector<shared_case> shared_cases() {
          candidates({item({title("a\uFFFDb\uFFFDc")})})},
         {"UnconvertibleTextIsNoText", "scenario", u"run_process", scenario("unconvertible"),
          candidates({item({title("ok")})})},
-        {"CandidateNotAList", "scenario", u"run_process", scenario("candidate_not_list"), empty_list},
+        {"CandidateNotAList", "scenario", u"run_process", scenario("candidate_not_list"),
+         empty_list},
         {"NoCandidateKey", "scenario", u"run_process", scenario("no_candidate"), empty_list},
-        {"ResultNotADictionary", "scenario", u"run_process", scenario("not_dictionary"), empty_list},
+        {"ResultNotADictionary", "scenario", u"run_process", scenario("not_dictionary"),
+         empty_list},
     };
 }
 
@@ -220,7 +256,8 @@ TEST_P(SameInEveryLanguage, PrintsTheExpectedText) {
     std::vector<bridge_output> outputs;
     for (const auto& language : languages()) {
         SCOPED_TRACE(extension_of(language));
-        outputs.push_back(run_bridge(language, fixture_path(c.fixture, language), c.method, c.arguments));
+        outputs.push_back(
+            run_bridge(language, fixture_path(c.fixture, language), c.method, c.arguments));
         EXPECT_EQ(outputs.back().standard_output, c.expected_output);
         EXPECT_EQ(outputs.back().standard_error, "");
     }
@@ -275,21 +312,46 @@ std::vector<per_language_case> per_language_cases() {
     const std::string load_error = "error : plugin module load error.";
     return {
         // The plug-in is loaded before the argument count is looked at.
-        {"SyntaxErrorOnProcess", "syntax_error", u"run_process", scenario("x"),
-         {load_error, "syntax error"}, {"", "syntax error"}, {"", "SyntaxError"}},
-        {"SyntaxErrorBeforeArgumentCount", "syntax_error", u"run_preference", {},
-         {load_error, "syntax error"}, {"", "syntax error"}, {"", "SyntaxError"}},
-        {"EntryPointMissing", "no_entry_point", u"run_process", scenario("x"),
+        {"SyntaxErrorOnProcess",
+         "syntax_error",
+         u"run_process",
+         scenario("x"),
+         {load_error, "syntax error"},
+         {"", "syntax error"},
+         {"", "SyntaxError"}},
+        {"SyntaxErrorBeforeArgumentCount",
+         "syntax_error",
+         u"run_preference",
+         {},
+         {load_error, "syntax error"},
+         {"", "syntax error"},
+         {"", "SyntaxError"}},
+        {"EntryPointMissing",
+         "no_entry_point",
+         u"run_process",
+         scenario("x"),
          {"error : plugin method [run_process] not found.", std::nullopt},
          {"", "NameError"},
          {"", "AttributeError"}},
-        {"ExceptionInPlugin", "scenario", u"run_process", scenario("raise"),
-         {"before", "boom from plug-in"}, {"before", "boom from plug-in"},
+        {"ExceptionInPlugin",
+         "scenario",
+         u"run_process",
+         scenario("raise"),
+         {"before", "boom from plug-in"},
+         {"before", "boom from plug-in"},
          {"before", "boom from plug-in"}},
-        {"ExceptionTextThatIsNotValidText", "scenario", u"run_process", scenario("raise_unencodable"),
-         {"", "bad "}, {"", "bad "}, {"", "RuntimeError: bad \\udc80"}},
+        {"ExceptionTextThatIsNotValidText",
+         "scenario",
+         u"run_process",
+         scenario("raise_unencodable"),
+         {"", "bad "},
+         {"", "bad "},
+         {"", "RuntimeError: bad \\udc80"}},
         // Perl and Ruby read byte strings as UTF-8; for Python only str is text.
-        {"ByteStrings", "scenario", u"run_process", scenario("bytes"),
+        {"ByteStrings",
+         "scenario",
+         u"run_process",
+         scenario("bytes"),
          {candidates({item({title("きょう")})}), std::nullopt},
          {candidates({item({title("きょう")})}), std::nullopt},
          {empty_list, std::nullopt}},
@@ -302,8 +364,9 @@ TEST_P(PerLanguage, PrintsWhatTheLanguageIsMeantTo) {
     const per_language_case& c = GetParam();
     for (const auto& language : languages()) {
         SCOPED_TRACE(extension_of(language));
-        expect_output(run_bridge(language, fixture_path(c.fixture, language), c.method, c.arguments),
-                      for_language(language, c.perl, c.ruby, c.python));
+        expect_output(
+            run_bridge(language, fixture_path(c.fixture, language), c.method, c.arguments),
+            for_language(language, c.perl, c.ruby, c.python));
     }
 }
 
@@ -313,7 +376,8 @@ INSTANTIATE_TEST_SUITE_P(Bridges, PerLanguage, ::testing::ValuesIn(per_language_
 #ifndef _WIN32
 TEST(PythonBridge, EntryPointThatIsNotCallable) {
     const auto& python = languages()[2];
-    const auto output = run_bridge(python, fixture_path("not_callable", python), u"run_process", scenario("x"));
+    const auto output =
+        run_bridge(python, fixture_path("not_callable", python), u"run_process", scenario("x"));
     expect_output(output, {"error : plugin module load error2.", std::nullopt});
 }
 #endif
@@ -326,7 +390,8 @@ TEST(MissingPlugin, PassesTheSyntaxCheckButCannotBeLoaded) {
     for (const auto& language : languages()) {
         SCOPED_TRACE(extension_of(language));
         const std::u16string path = fixture_path("missing", language);
-        expect_output(run_bridge_directly(language, path, u"syntax_check", {}), {"syntax ok", std::nullopt});
+        expect_output(run_bridge_directly(language, path, u"syntax_check", {}),
+                      {"syntax ok", std::nullopt});
         expect_output(run_bridge_directly(language, path, u"run_process", scenario("x")),
                       for_language(language, perl, ruby, python));
     }
@@ -354,7 +419,8 @@ TEST(PluginPath, LoadsFromAnyFolderUnderAnyLocale) {
     for (const auto& each : places) {
         const test_support::scoped_locale locale(each.locale);
         const test_support::scoped_environment utf8_mode("PYTHONUTF8", each.python_utf8_mode);
-        const test_support::scoped_environment coercion("PYTHONCOERCECLOCALE", each.python_utf8_mode);
+        const test_support::scoped_environment coercion("PYTHONCOERCECLOCALE",
+                                                        each.python_utf8_mode);
         const test_support::scratch_folder folder;
         for (const auto& language : languages()) {
             SCOPED_TRACE(each.name + " " + extension_of(language));
@@ -363,9 +429,11 @@ TEST(PluginPath, LoadsFromAnyFolderUnderAnyLocale) {
                 std::filesystem::u8path(each.file + "." + extension_of(language));
             std::filesystem::create_directories(path.parent_path());
             std::filesystem::copy_file(
-                std::filesystem::u8path(utility::utf16_to_utf8(fixture_path("scenario", language))), path);
-            const auto output = run_bridge(language, utility::utf8_to_utf16(path.generic_u8string()),
-                                           u"run_process", scenario("x"));
+                std::filesystem::u8path(utility::utf16_to_utf8(fixture_path("scenario", language))),
+                path);
+            const auto output =
+                run_bridge(language, utility::utf8_to_utf16(path.generic_u8string()),
+                           u"run_process", scenario("x"));
             EXPECT_EQ(xml_part(output.standard_output), candidates({item({title("x")})}))
                 << output.standard_error;
         }
@@ -380,10 +448,12 @@ TEST(PluginPath, PerlAndRubyLoadAPathWhoseBytesAreNotUtf8) {
     for (const auto& language : {languages()[0], languages()[1]}) {
         SCOPED_TRACE(extension_of(language));
         const std::string path = folder.path().string() + "/caf\xE9." + extension_of(language);
-        std::filesystem::copy_file(utility::utf16_to_utf8(fixture_path("scenario", language)), path);
+        std::filesystem::copy_file(utility::utf16_to_utf8(fixture_path("scenario", language)),
+                                   path);
         const std::string encoded = utility::url_encode(path);
-        const auto output = run_bridge_with_encoded_path(
-            language, std::u16string(encoded.begin(), encoded.end()), u"run_process", scenario("x"));
+        const auto output =
+            run_bridge_with_encoded_path(language, std::u16string(encoded.begin(), encoded.end()),
+                                         u"run_process", scenario("x"));
         EXPECT_EQ(xml_part(output.standard_output), candidates({item({title("x")})}))
             << output.standard_error;
     }
@@ -394,7 +464,8 @@ TEST(PluginPath, PerlAndRubyLoadAPathWhoseBytesAreNotUtf8) {
 TEST(Candidates, WalkSkipsEntriesButCountsTheirPositions) {
     for (const auto& language : languages()) {
         SCOPED_TRACE(extension_of(language));
-        const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process", scenario("walk"));
+        const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process",
+                                       scenario("walk"));
         const auto titles = element_texts(output.standard_output, "title");
         ASSERT_EQ(titles.size(), 70u);
         EXPECT_EQ(titles.front(), "c0");
@@ -405,7 +476,8 @@ TEST(Candidates, WalkSkipsEntriesButCountsTheirPositions) {
 TEST(Candidates, HundredAmpersandsBecomeFiveHundredCharacters) {
     for (const auto& language : languages()) {
         SCOPED_TRACE(extension_of(language));
-        const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process", scenario("cut"));
+        const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process",
+                                       scenario("cut"));
         const std::string raw_title = "<title>" + repeat("&amp;", 100) + "</title>";
         EXPECT_NE(output.standard_output.find(raw_title), std::string::npos);
         const auto titles = element_texts(output.standard_output, "title");
@@ -419,7 +491,8 @@ TEST(Candidates, HundredAmpersandsBecomeFiveHundredCharacters) {
 TEST(Candidates, WrappedCommentIsWellFormedXhtml) {
     for (const auto& language : languages()) {
         SCOPED_TRACE(extension_of(language));
-        const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process", scenario("comments"));
+        const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process",
+                                       scenario("comments"));
         const auto comments = element_texts(output.standard_output, "comment");
         ASSERT_EQ(comments.size(), 3u);
         EXPECT_EQ(comments[0], "<p>x</p>");
@@ -445,7 +518,8 @@ TEST(Locale, OutputDoesNotDependOnTheChildsLocale) {
         std::vector<std::string> outputs;
         for (const char* locale : {"C", "POSIX", "C.UTF-8"}) {
             ::setenv("LC_ALL", locale, 1);
-            const auto output = run_bridge(language, fixture_path("scenario", language), u"run_process", arguments);
+            const auto output =
+                run_bridge(language, fixture_path("scenario", language), u"run_process", arguments);
             EXPECT_EQ(output.standard_error, "") << locale;
             outputs.push_back(output.standard_output);
         }

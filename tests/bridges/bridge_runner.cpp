@@ -72,11 +72,10 @@ std::u16string port_argument(int port) { return widen(std::to_string(port)); }
 std::vector<std::u16string> request_arguments(const std::string& first, const std::string& second,
                                               const std::string& proxy_name, int proxy_port,
                                               const std::string& proxy_username,
-                                              const std::string& proxy_password,
-                                              const char* path) {
-    std::vector<std::u16string> arguments{text_argument(first),          text_argument(second),
-                                          text_argument(proxy_name),     port_argument(proxy_port),
-                                          text_argument(proxy_username), text_argument(proxy_password)};
+                                              const std::string& proxy_password, const char* path) {
+    std::vector<std::u16string> arguments{
+        text_argument(first),      text_argument(second),         text_argument(proxy_name),
+        port_argument(proxy_port), text_argument(proxy_username), text_argument(proxy_password)};
     if (path != nullptr) arguments.push_back(text_argument(path));
     return arguments;
 }
@@ -94,8 +93,7 @@ bridge_output run_bridge(const vuro_plugin::script_language& language,
 }
 
 bridge_output run_bridge_directly(const vuro_plugin::script_language& language,
-                                  const std::u16string& plugin_path,
-                                  const std::u16string& method,
+                                  const std::u16string& plugin_path, const std::u16string& method,
                                   const std::vector<std::u16string>& arguments) {
     return run_bridge_with_encoded_path(
         language, vuro_plugin::encode_script_path(plugin_path, language.interpreter), method,

@@ -45,8 +45,7 @@ bridge_output run_bridge(const vuro_plugin::script_language& language,
 // One run without run_script's checks, for a plug-in path that need not exist: the
 // bridge is written to a scratch folder and started with the same argument vector.
 bridge_output run_bridge_directly(const vuro_plugin::script_language& language,
-                                  const std::u16string& plugin_path,
-                                  const std::u16string& method,
+                                  const std::u16string& plugin_path, const std::u16string& method,
                                   const std::vector<std::u16string>& arguments);
 
 // As run_bridge_directly, with the plug-in path argument given as it is to be passed.

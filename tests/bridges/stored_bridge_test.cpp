@@ -73,7 +73,8 @@ TEST(StoredBridge, BeginsWithItsFirstLinesAndEndsLinesWithLf) {
     for (std::size_t index = 0; index < languages.size(); ++index) {
         SCOPED_TRACE(expected[index].source_file);
         const std::string script = utility::url_decode(languages[index].stored_bridge);
-        EXPECT_EQ(script.compare(0, expected[index].first_lines.size(), expected[index].first_lines), 0);
+        EXPECT_EQ(
+            script.compare(0, expected[index].first_lines.size(), expected[index].first_lines), 0);
         EXPECT_EQ(script.find('\r'), std::string::npos);
         EXPECT_EQ(script.back(), '\n');
     }

@@ -15,7 +15,8 @@ using document_ptr = std::unique_ptr<xmlDoc, document_deleter>;
 
 document_ptr read(const std::string& text) {
     return document_ptr(xmlReadMemory(text.data(), static_cast<int>(text.size()), "candidates.xml",
-                                      nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+                                      nullptr,
+                                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
 }
 
 void collect(xmlNode* node, const std::string& name, std::vector<std::string>& texts) {

@@ -14,11 +14,13 @@
 
 namespace {
 
-using vuro_plugin::create_temporary_file_name;
 using vuro_plugin::bridge_file_failure;
+using vuro_plugin::create_temporary_file_name;
 using vuro_plugin::script_file_access;
 
-std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 // Every name the generator can produce, without extension.
 std::set<std::u16string> all_possible_names() {

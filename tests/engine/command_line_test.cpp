@@ -5,8 +5,8 @@
 
 #include "engine/command_line.h"
 #include "platform/path_convention.h"
-#include "utility/url_encoding.h"
 #include "tests/support/environment.h"
+#include "utility/url_encoding.h"
 
 namespace {
 
@@ -16,7 +16,9 @@ using vuro_plugin::render_command_line;
 
 using test_support::scoped_locale;
 
-std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 // Splits a rendered command line the way a Windows program would read it back: the
 // first word, then each double-quoted value.
@@ -89,9 +91,13 @@ TEST(command_line, plugin_path_follows_the_systems_file_name_convention) {
                                 "\xE8\xBE\x9E\xE6\x9B\xB8 1.rb"};
 #ifdef _WIN32
     // The Windows tests run with code page 932 as the ANSI code page.
-    const std::string euc[] = {"\x83v\x83\x89\x83O \x83""C\x83\x93", "\x8E\xAB\x8F\x91 1.rb"};
+    const std::string euc[] = {
+        "\x83v\x83\x89\x83O \x83"
+        "C\x83\x93",
+        "\x8E\xAB\x8F\x91 1.rb"};
 #else
-    const std::string euc[] = {"\xA5\xD7\xA5\xE9\xA5\xB0 \xA5\xA4\xA5\xF3", "\xBC\xAD\xBD\xF1 1.rb"};
+    const std::string euc[] = {"\xA5\xD7\xA5\xE9\xA5\xB0 \xA5\xA4\xA5\xF3",
+                               "\xBC\xAD\xBD\xF1 1.rb"};
 #endif
     const std::string separator = platform::backslash_separates_folders() ? "/" : "\\";
     const bool all_utf8 = platform::command_line_file_names_are_utf8();

@@ -20,8 +20,8 @@ class execute_command_test : public runner_test::runner_fixture {
 protected:
     command_result run_shell(const std::string& script, bool limit_time,
                              const runner_settings& settings = {}) {
-        return execute_command({u"sh", u"-c", widen(script)}, folder_.u16(), out_, err_,
-                               limit_time, settings);
+        return execute_command({u"sh", u"-c", widen(script)}, folder_.u16(), out_, err_, limit_time,
+                               settings);
     }
     double seconds_since(clock_type::time_point start) const {
         return std::chrono::duration<double>(clock_type::now() - start).count();
@@ -32,7 +32,8 @@ protected:
 };
 
 TEST_F(execute_command_test, completed_run_keeps_both_streams_each_ending_in_a_zero_byte) {
-    EXPECT_EQ(run_shell("printf 'to out'; printf 'to err' >&2; exit 7", true), command_result::completed);
+    EXPECT_EQ(run_shell("printf 'to out'; printf 'to err' >&2; exit 7", true),
+              command_result::completed);
     EXPECT_EQ(out_, std::string("to out\0", 7));
     EXPECT_EQ(err_, std::string("to err\0", 7));
 }
@@ -62,8 +63,8 @@ TEST_F(execute_command_test, command_missing_from_the_search_path_is_a_start_fai
 
 TEST_F(execute_command_test, child_running_past_the_limit_is_killed_with_its_group) {
     const auto pid_file = folder_.path() / "grandchild";
-    const std::string script = "sleep 30 & echo $! > '" + pid_file.string() +
-                               "'; printf partial; sleep 30";
+    const std::string script =
+        "sleep 30 & echo $! > '" + pid_file.string() + "'; printf partial; sleep 30";
     const auto start = clock_type::now();
     runner_settings settings;
     settings.limit_ms = 300;
@@ -97,7 +98,8 @@ runner_settings jumping_clock(std::int64_t later) {
 }
 
 TEST_F(execute_command_test, production_limit_is_sixty_seconds_of_clock_time) {
-    EXPECT_EQ(run_shell("sleep 0.2; printf done", true, jumping_clock(59999)), command_result::completed);
+    EXPECT_EQ(run_shell("sleep 0.2; printf done", true, jumping_clock(59999)),
+              command_result::completed);
     EXPECT_EQ(out_, std::string("done\0", 5));
 
     const auto start = clock_type::now();
@@ -130,8 +132,9 @@ TEST_F(execute_command_test, several_runs_from_parallel_threads_all_finish) {
                 std::string out;
                 std::string err;
                 const std::string tag = std::to_string(t) + "-" + std::to_string(r);
-                const auto result = execute_command({u"sh", u"-c", widen("printf " + tag + "; sleep 0.05")},
-                                                   folder_.u16(), out, err, true);
+                const auto result =
+                    execute_command({u"sh", u"-c", widen("printf " + tag + "; sleep 0.05")},
+                                    folder_.u16(), out, err, true);
                 if (result == command_result::completed && out == tag + '\0') ++completed[t];
             }
         });

@@ -21,15 +21,14 @@ message_script_item titled(const std::u16string& title) {
 TEST(message_script_test, title_only_candidate_gives_the_ten_line_document) {
     message_script message;
     message.append_item(titled(u"a<b &c'"));
-    EXPECT_EQ(message.write_candidate_xml(3, 7),
-              head +
-                  "\t<item type=\"candidate\">\n"
-                  "\t\t<title>a&lt;b &amp;c&apos;</title>\n"
-                  "\t\t<plugin_index>3</plugin_index>\n"
-                  "\t\t<candidate_index>0</candidate_index>\n"
-                  "\t\t<generation_id>7</generation_id>\n"
-                  "\t</item>\n"
-                  "</itemlist>\n");
+    EXPECT_EQ(message.write_candidate_xml(3, 7), head +
+                                                     "\t<item type=\"candidate\">\n"
+                                                     "\t\t<title>a&lt;b &amp;c&apos;</title>\n"
+                                                     "\t\t<plugin_index>3</plugin_index>\n"
+                                                     "\t\t<candidate_index>0</candidate_index>\n"
+                                                     "\t\t<generation_id>7</generation_id>\n"
+                                                     "\t</item>\n"
+                                                     "</itemlist>\n");
 }
 
 TEST(message_script_test, alternative_is_written_only_for_a_usable_target) {
@@ -97,9 +96,10 @@ TEST(message_script_test, hostile_texts_come_back_whole_from_a_parser) {
     const auto utf8 = [](const std::u16string& text) { return utility::utf16_to_utf8(text); };
     using texts = std::vector<std::string>;
     EXPECT_EQ(bridge_test::element_texts(xml, "title"), (texts{utf8(expected + u"1"), "second"}));
-    const std::pair<const char*, std::u16string> single[] = {
-        {"comment", expected + u"2"}, {"target", u"http" + expected},
-        {"alias", expected + u"3"}, {"info", expected + u"4"}};
+    const std::pair<const char*, std::u16string> single[] = {{"comment", expected + u"2"},
+                                                             {"target", u"http" + expected},
+                                                             {"alias", expected + u"3"},
+                                                             {"info", expected + u"4"}};
     for (const auto& [name, text] : single)
         EXPECT_EQ(bridge_test::element_texts(xml, name), texts{utf8(text)}) << name;
     EXPECT_EQ(bridge_test::element_texts(xml, "plugin_index"), (texts{"-1", "-1"}));

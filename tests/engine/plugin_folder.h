@@ -20,12 +20,11 @@ namespace instance_test {
 using script_handle = boost::shared_ptr<vuro_plugin::vuro_plugin_instance_script>;
 
 // A preference document naming the plug-in `name`, with the two switches.
-inline std::string preference_document(const std::string& name, bool preference,
-                                       bool callback) {
+inline std::string preference_document(const std::string& name, bool preference, bool callback) {
     const auto flag = [](bool on) { return on ? "true" : "false"; };
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plugin><name>" + name +
-           "</name><preference>" + flag(preference) + "</preference><callback>" +
-           flag(callback) + "</callback></plugin>\n";
+           "</name><preference>" + flag(preference) + "</preference><callback>" + flag(callback) +
+           "</callback></plugin>\n";
 }
 
 class plugin_folder_test : public ::testing::Test {

@@ -85,8 +85,8 @@ protected:
 };
 
 TEST_F(plugin_operations_test, processing_returns_the_candidates_in_every_language) {
-    const auto request = make_request({u"きょう𠮷", u"よ<み>", u"proxy.example", 8080,
-                                       u"ユーザー", u"p a+ss&"});
+    const auto request =
+        make_request({u"きょう𠮷", u"よ<み>", u"proxy.example", 8080, u"ユーザー", u"p a+ss&"});
     for (const auto& language : bridge_test::languages()) {
         for (const bool preference : {false, true}) {
             SCOPED_TRACE(utf8(language.display_name) + (preference ? " with" : " without") +
@@ -104,10 +104,12 @@ TEST_F(plugin_operations_test, processing_returns_the_candidates_in_every_langua
                 "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n" +
                 item(line("title", "きょう𠮷") + line("comment", "よ&lt;み&gt;") +
                          alternative("definite_string", "きょう𠮷", "ユーザー") +
-                         line("info", "8080"), 0) +
+                         line("info", "8080"),
+                     0) +
                 item(line("title", "address") + line("comment", "proxy.example"), 1) +
                 item(line("title", "password") + line("comment", "p a+ss&amp;") +
-                         alternative("url_jump_string", "https://example.com/", "web"), 2) +
+                         alternative("url_jump_string", "https://example.com/", "web"),
+                     2) +
                 item(last, 3) + "</itemlist>\n";
             EXPECT_EQ(receive(script, message), expected);
 
@@ -132,10 +134,18 @@ TEST_F(plugin_operations_test, failed_or_odd_processing_adds_what_it_should) {
     };
     const outcome_case cases[] = {
         {"time-out keeps the syntax check's outputs", 0, u"sleep", 5000, "syntax ok", {}},
-        {"output that is no candidate document adds nothing", 1, u"noise", script_time_limit_ms,
-         "noise before", {}},
+        {"output that is no candidate document adds nothing",
+         1,
+         u"noise",
+         script_time_limit_ms,
+         "noise before",
+         {}},
         // No composition: the bridge skips the untitled first candidate.
-        {"empty texts still make six arguments", 2, u"", script_time_limit_ms, "<?xml",
+        {"empty texts still make six arguments",
+         2,
+         u"",
+         script_time_limit_ms,
+         "<?xml",
          {"address", "password", "no path"}},
     };
     for (const auto& each : cases) {
@@ -165,7 +175,9 @@ TEST_F(plugin_operations_test, cancelled_token_stops_every_call_of_the_instance)
     const auto callback = std::make_unique<callback_request>();
     const std::pair<const char16_t*, std::function<void()>> calls[] = {
         {u"run_process",
-         [&] { script->run_processing(message, *make_request({u"x", u"", u"", 0, u"", u""}), quit_); }},
+         [&] {
+             script->run_processing(message, *make_request({u"x", u"", u"", 0, u"", u""}), quit_);
+         }},
         {u"run_callback", [&] { script->run_callback(nullptr, *callback, nullptr); }},
         {u"run_preference", [&] { EXPECT_TRUE(script->run_preference(0, 0)); }},
         {u"syntax_check", [&] { EXPECT_FALSE(script->check_syntax()); }},

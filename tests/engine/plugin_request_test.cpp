@@ -16,9 +16,9 @@ using namespace vuro_plugin;
 std::vector<std::size_t> decoded_sizes(const std::vector<std::u16string>& arguments) {
     std::vector<std::size_t> sizes;
     for (const auto& argument : arguments)
-        sizes.push_back(
-            utility::utf8_to_utf16(utility::url_decode(std::string(argument.begin(), argument.end())))
-                .size());
+        sizes.push_back(utility::utf8_to_utf16(
+                            utility::url_decode(std::string(argument.begin(), argument.end())))
+                            .size());
     return sizes;
 }
 

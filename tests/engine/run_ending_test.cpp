@@ -120,7 +120,8 @@ TEST_F(run_ending_test, time_out_is_not_a_cancel_and_keeps_the_partial_output) {
 
 // A cancelled token ends every later run of the session before it starts, until reset.
 TEST_F(run_ending_test, raised_token_starts_nothing_until_it_is_reset) {
-    auto data = shell_plugin("printf ran > '" + (folder_.path() / "ran").string() + "'; printf out");
+    auto data =
+        shell_plugin("printf ran > '" + (folder_.path() / "ran").string() + "'; printf out");
     runner_settings settings;
     settings.cancel = std::make_shared<cancel_token>();
     settings.cancel->cancel();

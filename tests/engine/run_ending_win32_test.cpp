@@ -67,8 +67,8 @@ protected:
     // The stand-in's steps after the method "out": print, start a grandchild that
     // prints its id, mark the file, hang.
     std::vector<std::u16string> hanging_steps() const {
-        return {u"partial", u"grandchild", u"30000", u"mark", folder_.u16("started"), u"sleep",
-                u"30000"};
+        return {u"partial", u"grandchild", u"30000", u"mark", folder_.u16("started"),
+                u"sleep",   u"30000"};
     }
 
     test_support::scratch_folder folder_;

@@ -7,10 +7,10 @@
 #include "engine/run_script.h"
 #include "platform/child_process.h"
 #include "platform/path_convention.h"
-#include "utility/file_access.h"
-#include "utility/text_conversion.h"
 #include "tests/engine/runner_fixture.h"
 #include "tests/support/environment.h"
+#include "utility/file_access.h"
+#include "utility/text_conversion.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ TEST_F(run_script_test, completed_run_stores_and_returns_the_output) {
     const auto bar = output.find('|');
     ASSERT_EQ(bar, 43u) << output;
     EXPECT_EQ(output.substr(40, 3), ".sh");
-    const std::string path = utility::url_encode(
-        std::string(data.script_path.begin(), data.script_path.end()));
+    const std::string path =
+        utility::url_encode(std::string(data.script_path.begin(), data.script_path.end()));
     EXPECT_EQ(output.substr(bar + 1), path + "|run_process|%61||80|");
     EXPECT_EQ(data.standard_output, output);
     EXPECT_EQ(data.standard_error, "warn");
@@ -61,7 +61,8 @@ TEST_F(run_script_test, large_error_stream_with_silent_output_does_not_stall) {
 TEST_F(run_script_test, output_past_the_capture_limit_is_drained_dropped_and_marked) {
     auto data = shell_plugin("yes | head -c \"$2\"; printf e >&2");
     constexpr std::size_t limit = platform::child_process::capture_limit;
-    const std::pair<std::size_t, bool> runs[] = {{70000000, true}, {limit, false}, {limit + 1, true}};
+    const std::pair<std::size_t, bool> runs[] = {
+        {70000000, true}, {limit, false}, {limit + 1, true}};
     for (const auto& [printed, cut] : runs) {
         const std::string output = run_script(widen(std::to_string(printed)), {}, data, true);
         EXPECT_EQ(output.size(), limit) << printed;
@@ -72,8 +73,9 @@ TEST_F(run_script_test, output_past_the_capture_limit_is_drained_dropped_and_mar
 }
 
 TEST_F(run_script_test, time_out_keeps_the_previous_outputs_and_message) {
-    auto data = shell_plugin("if [ \"$2\" = slow ]; then printf new; printf new >&2; sleep 30; fi;"
-                             " printf old; printf old-err >&2");
+    auto data = shell_plugin(
+        "if [ \"$2\" = slow ]; then printf new; printf new >&2; sleep 30; fi;"
+        " printf old; printf old-err >&2");
     EXPECT_EQ(run_script(u"fast", {}, data, true, short_limit()), "old");
     EXPECT_EQ(run_script(u"slow", {}, data, true, short_limit()), "");
     EXPECT_EQ(data.standard_output, "old");
@@ -95,23 +97,25 @@ TEST_F(run_script_test, missing_interpreter_sets_the_start_message) {
     data.interpreter = u"no-such-interpreter-here";
     data.standard_output = "earlier";
     EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
-    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] no-such-interpreter-here"
-                            u"コマンドが実行できませんでした");
+    EXPECT_EQ(data.message,
+              u"plugin.sh : [SCRIPT] no-such-interpreter-here"
+              u"コマンドが実行できませんでした");
     EXPECT_EQ(data.standard_output, "earlier");
     EXPECT_EQ(files_in_data_folder(), 0u);
     // The syntax check fails but, with a message already set, keeps the plug-in usable.
     EXPECT_FALSE(check_syntax(data));
     EXPECT_TRUE(data.usable);
-    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] no-such-interpreter-here"
-                            u"コマンドが実行できませんでした");
+    EXPECT_EQ(data.message,
+              u"plugin.sh : [SCRIPT] no-such-interpreter-here"
+              u"コマンドが実行できませんでした");
 }
 
 TEST_F(run_script_test, unwritable_bridge_file_sets_the_temporary_file_message) {
     auto data = shell_plugin("printf unused");
     data.data_folder = widen((folder_.path() / "no-such-folder").string() + "/");
     EXPECT_EQ(run_script(u"syntax_check", {}, data, true), "");
-    EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] " + data.data_folder +
-                                u" への一時ファイル生成に失敗しました");
+    EXPECT_EQ(data.message,
+              u"plugin.sh : [SCRIPT] " + data.data_folder + u" への一時ファイル生成に失敗しました");
 }
 
 // The temporary-file message is for the bridge file only: a clock fault leaves to the
@@ -200,8 +204,9 @@ TEST_F(run_script_test, syntax_check_rejects_anything_else_and_marks_the_plugin_
         auto data = shell_plugin(std::string("printf '") + text + "'");
         EXPECT_FALSE(check_syntax(data)) << text;
         EXPECT_FALSE(data.usable);
-        EXPECT_EQ(data.message, u"plugin.sh : [SCRIPT] "
-                                u"スクリプトファイルのプラグインの文法チェックに失敗しました");
+        EXPECT_EQ(data.message,
+                  u"plugin.sh : [SCRIPT] "
+                  u"スクリプトファイルのプラグインの文法チェックに失敗しました");
     }
 }
 
@@ -228,12 +233,13 @@ using namespace vuro_plugin;
 // interpreters with a bridge that prints the plug-in path argument as it arrived.
 class interpreter_test : public runner_test::runner_fixture {
 protected:
-    script_instance_data real_plugin(const std::u16string& interpreter, const std::u16string& extension,
-                                     const std::string& bridge) {
+    script_instance_data real_plugin(const std::u16string& interpreter,
+                                     const std::u16string& extension, const std::string& bridge) {
         auto data = shell_plugin(bridge);
         const std::u16string folder = folder_.u16() + u"/\u30d7\u30e9\u30b0 \u30a4\u30f3/";
         const std::u16string file = u"\u8f9e\u66f8 1" + extension;
-        std::filesystem::create_directories(std::filesystem::u8path(utility::utf16_to_utf8(folder)));
+        std::filesystem::create_directories(
+            std::filesystem::u8path(utility::utf16_to_utf8(folder)));
         utility::write_file(folder + file, "# plug-in\n");
         data.interpreter = interpreter;
         data.extension = extension;

@@ -17,9 +17,9 @@ class script_instance_test : public plugin_folder_test {};
 
 struct construction_case {
     const char* file_name;
-    std::size_t language;   // index into the language table
-    const char* written;    // file written under this name, or null
-    const char* document;   // preference document written as <stem>.xml, or null
+    std::size_t language;  // index into the language table
+    const char* written;   // file written under this name, or null
+    const char* document;  // preference document written as <stem>.xml, or null
     bool usable;
     std::u16string message;
     std::u16string name;
@@ -36,8 +36,8 @@ TEST_F(script_instance_test, construction_checks_the_file_and_reads_its_document
          u"gone.rb : [SCRIPT] ファイルが見つかりませんでした", u"gone.rb", u"gone.rb"},
         {"A.RB", 1, "A.RB", "<p><name>abcdefghijklmnopq</name></p>", true, u"",
          u"abcdefghijklmnopq", u"abcdefghijklmno…"},
-        {"s.py", 2, "s.py", "<p><name>abcdefghijklmnop</name></p>", true, u"",
-         u"abcdefghijklmnop", u"abcdefghijklmnop"},
+        {"s.py", 2, "s.py", "<p><name>abcdefghijklmnop</name></p>", true, u"", u"abcdefghijklmnop",
+         u"abcdefghijklmnop"},
         {"t.pl", 0, "t.pl", "<p><name>long name</name><name_short>short</name_short></p>", true,
          u"", u"long name", u"short"},
         {"u.pl", 0, "u.pl", "<p><name>abcdefghijklmn\xF0\xA0\xAE\xB7xx</name></p>", true, u"",

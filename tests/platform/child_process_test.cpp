@@ -104,9 +104,10 @@ TEST_F(child_process_test, output_written_just_before_the_end_is_never_lost) {
 }
 
 TEST_F(child_process_test, arguments_arrive_unchanged) {
-    const std::vector<std::string> arguments{"two words", "a \"quoted\" text", "", "\\\\",
-                                             "\xff\xfe not utf-8 \x80", "'single'", "*"};
-    std::vector<std::string> command{"sh", "-c", "printf '%s\\n' \"$#\"; printf '[%s]' \"$@\"", "sh"};
+    const std::vector<std::string> arguments{
+        "two words", "a \"quoted\" text", "", "\\\\", "\xff\xfe not utf-8 \x80", "'single'", "*"};
+    std::vector<std::string> command{"sh", "-c", "printf '%s\\n' \"$#\"; printf '[%s]' \"$@\"",
+                                     "sh"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     child_process child;
     run(child, command);
@@ -128,7 +129,8 @@ TEST_F(child_process_test, no_descriptor_of_the_parent_reaches_the_child) {
     ASSERT_GT(careless, 2);
     child_process child;
     run(child, {"perl", "-e",
-                "opendir D, '/proc/self/fd'; print join ',', sort { $a <=> $b } grep /^\\d+$/, readdir D"});
+                "opendir D, '/proc/self/fd'; print join ',', sort { $a <=> $b } grep /^\\d+$/, "
+                "readdir D"});
     test_support::close_descriptor(careless);
     EXPECT_EQ(out_, "0,1,2,3");  // 3 is perl's own listing
 }
@@ -215,8 +217,8 @@ TEST_F(child_process_test, start_failures_are_reported_not_run) {
     std::ofstream(plain) << "#!/bin/sh\necho ran\n";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"no-such-interpreter-here"}, ""},
-        {{plain.string()}, ""},                               // not executable
-        {{folder.path().string()}, ""},                       // a folder
+        {{plain.string()}, ""},                                         // not executable
+        {{folder.path().string()}, ""},                                 // a folder
         {{"sh", "-c", "echo ran"}, (folder.path() / "gone").string()},  // no working folder
     };
     for (const auto& [command, working_folder] : cases) {
@@ -250,8 +252,9 @@ TEST_F(child_process_test, kill_group_ends_child_and_grandchildren) {
     const test_support::scratch_folder folder;
     const auto pid_file = folder.path() / "pid";
     child_process child;
-    ASSERT_EQ(child.start({"sh", "-c", "sleep 30 & echo $! > '" + pid_file.string() + "'; wait"}, {}),
-              child_process::start_result::started);
+    ASSERT_EQ(
+        child.start({"sh", "-c", "sleep 30 & echo $! > '" + pid_file.string() + "'; wait"}, {}),
+        child_process::start_result::started);
     int grandchild = 0;
     for (int i = 0; i < 500 && grandchild == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/child_process.h"
-#include "platform/child_termination.h"
 #include "platform/executable_path.h"
 #include "platform/text_codec.h"
 #include "platform/wake_up.h"
@@ -122,8 +121,8 @@ TEST_F(child_process_win32_test, collects_both_streams_and_the_exit_code) {
 
 TEST_F(child_process_win32_test, arguments_arrive_unchanged) {
     const std::vector<std::string> arguments{
-        "two words", "a \"quoted\" text", "", "\\\\", "trailing\\", "C:\\p\\a b\\",
-        "\\\"", "\xE8\xBE\x9E\xE6\x9B\xB8 1", "'single'", "*", "%PATH%", "tab\there"};
+        "two words", "a \"quoted\" text",          "",         "\\\\", "trailing\\", "C:\\p\\a b\\",
+        "\\\"",      "\xE8\xBE\x9E\xE6\x9B\xB8 1", "'single'", "*",    "%PATH%",     "tab\there"};
     std::vector<std::string> steps{"args"};
     steps.insert(steps.end(), arguments.begin(), arguments.end());
     child_process child;
@@ -238,22 +237,12 @@ TEST_F(child_process_win32_test, kill_group_ends_child_and_grandchildren) {
     EXPECT_TRUE(ends_soon(grandchild));
 }
 
-TEST_F(child_process_win32_test, killing_the_children_from_outside_ends_the_whole_tree) {
-    child_process child;
-    const DWORD grandchild = start_with_sleeping_grandchild(child);
-    ASSERT_NE(grandchild, 0u);
-    platform::kill_child_processes();
-    while (child.wait(out_, err_, 5000) == child_process::wait_result::running) {
-    }
-    EXPECT_EQ(child.exit_code(), 1);
-    EXPECT_TRUE(ends_soon(grandchild));
-}
-
 TEST_F(child_process_win32_test, destructor_ends_a_running_child) {
     const auto start = clock_type::now();
     {
         child_process child;
-        ASSERT_EQ(child.start({stand_in(), "sleep", "30000"}, {}), child_process::start_result::started);
+        ASSERT_EQ(child.start({stand_in(), "sleep", "30000"}, {}),
+                  child_process::start_result::started);
     }
     EXPECT_LT(seconds_since(start), 5.0);
 }
@@ -297,8 +286,8 @@ TEST_F(child_process_win32_test, killing_the_starting_program_outright_ends_the_
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION holder{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
-                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &holder));
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                                 nullptr, nullptr, &startup, &holder));
     DWORD grandchild = 0;
     for (int i = 0; i < 3000 && grandchild == 0; ++i) {
         std::ifstream(id_file) >> grandchild;

@@ -15,10 +15,10 @@ TEST(CommandLineQuoting, EachArgumentIsQuotedSoTheRuntimeReadsItBackUnchanged) {
         {u"", u"\"\""},
         {u"two words", u"\"two words\""},
         {u"a \"quoted\" text", u"\"a \\\"quoted\\\" text\""},
-        {u"C:\\p\\a b.rb", u"\"C:\\p\\a b.rb\""},           // inner backslashes stay single
-        {u"ends in \\", u"\"ends in \\\\\""},                // doubled before the closing quote
+        {u"C:\\p\\a b.rb", u"\"C:\\p\\a b.rb\""},  // inner backslashes stay single
+        {u"ends in \\", u"\"ends in \\\\\""},      // doubled before the closing quote
         {u"\\\\server\\share\\\\", u"\"\\\\server\\share\\\\\\\\\""},
-        {u"\\\"", u"\"\\\\\\\"\""},                          // backslash then quote: 3 + quote
+        {u"\\\"", u"\"\\\\\\\"\""},  // backslash then quote: 3 + quote
         {u"tab\there", u"\"tab\there\""},
         {u"\u8f9e\u66f8", u"\"\u8f9e\u66f8\""},
     };

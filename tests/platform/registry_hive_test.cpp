@@ -34,7 +34,8 @@ std::string utf16le_with_bom(const std::u16string& text) {
 
 // `text` with its LF line ends replaced by `line_end`, encoded as UTF-16LE with a byte-order
 // mark, UTF-8 with one or plain UTF-8.
-std::string file_of(const std::u16string& text, std::u16string_view line_end, const std::string& encoding) {
+std::string file_of(const std::u16string& text, std::u16string_view line_end,
+                    const std::string& encoding) {
     std::u16string lines;
     for (char16_t unit : text) lines += unit == u'\n' ? line_end : std::u16string_view(&unit, 1);
     if (encoding == "utf-16") return utf16le_with_bom(lines);
@@ -102,7 +103,8 @@ TEST(RegistryHive, AwkwardNamesAndTextsSurviveAWriteAndARead) {
     hive.set_value(key, {u"short dword", registry_type::dword, {1, 2}});
     hive.set_value(key, {u"empty binary", registry_type::binary, {}});
     hive.set_value(key, {u"", 0x20000, {9, 8}});
-    hive.set_value(u"HKEY_CURRENT_USER\\Software\\odd]name [key]", {u"v", registry_type::dword, {1, 0, 0, 0}});
+    hive.set_value(u"HKEY_CURRENT_USER\\Software\\odd]name [key]",
+                   {u"v", registry_type::dword, {1, 0, 0, 0}});
 
     const std::string bytes = hive.serialise();
     const registry_hive again = parsed(bytes);
@@ -193,8 +195,10 @@ TEST(RegistryHive, RefusesWhatItCannotReadExactly) {
     for (const std::string& text : broken)
         EXPECT_FALSE(registry_hive::parse(text).has_value()) << text;
     EXPECT_FALSE(registry_hive::parse("\xFF\xFEW\0i").has_value());  // odd length
-    EXPECT_FALSE(registry_hive::parse(utf16le_with_bom(
-        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\S\xDC00]\n")).has_value());
+    EXPECT_FALSE(registry_hive::parse(
+                     utf16le_with_bom(
+                         u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\S\xDC00]\n"))
+                     .has_value());
 }
 
 TEST(RegistryHive, StrayBytesAfterTheLastLineAndDoubledCarriageReturnsAreAccepted) {
@@ -226,8 +230,10 @@ TEST(RegistryHive, SaysOnWhichLineAndWhyAFileDoesNotParse) {
     } cases[] = {
         {"\nREGEDIT4\n", 2, "the first line is not \"Windows Registry Editor Version 5.00\""},
         {section + "\"a\"=dword:1\n", 4, "a dword needs exactly eight hexadecimal digits"},
-        {section + "; note\r\n\"a\"=hex:01,\\\n  02,\n", 5, "the value is cut short: a byte list ends with a comma"},
-        {section + "\"a\"=\"x\"\n\"b\"=hex:01,\\\n", 5, "the value is cut short: nothing follows its line continuation"},
+        {section + "; note\r\n\"a\"=hex:01,\\\n  02,\n", 5,
+         "the value is cut short: a byte list ends with a comma"},
+        {section + "\"a\"=\"x\"\n\"b\"=hex:01,\\\n", 5,
+         "the value is cut short: nothing follows its line continuation"},
         {section + "\"\xC3\x28\"=dword:00000001\n", 4, "invalid UTF-8"},
         {std::string("\xFF\xFEW\0i", 5), 0, "UTF-16 text of an odd number of bytes"},
     };
@@ -241,21 +247,25 @@ TEST(RegistryHive, SaysOnWhichLineAndWhyAFileDoesNotParse) {
 
 TEST(RegistryHive, IsWrittenBackInTheEncodingAndLineEndsItWasReadIn) {
     const std::u16string before =
-        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n\"a\"=\"値\"\n\n";
+        u"Windows Registry Editor Version "
+        u"5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n\"a\"=\"値\"\n\n";
     const std::u16string after =
-        u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n\"a\"=\"値\"\n"
+        u"Windows Registry Editor Version "
+        u"5.00\n\n[HKEY_CURRENT_USER\\Software\\Test]\n\"a\"=\"値\"\n"
         u"\"b\"=hex(2):25,00,00,00\n\n";
     const struct {
         std::u16string_view read_end, written_end;
         std::string encoding;
     } forms[] = {
-        {u"\r\n", u"\r\n", "utf-16"},  {u"\n", u"\n", "utf-16"},     {u"\r\n", u"\r\n", "utf-8 bom"},
-        {u"\n", u"\n", "utf-8"},        {u"\r\r\n", u"\r\n", "utf-8"},
+        {u"\r\n", u"\r\n", "utf-16"},    {u"\n", u"\n", "utf-16"},
+        {u"\r\n", u"\r\n", "utf-8 bom"}, {u"\n", u"\n", "utf-8"},
+        {u"\r\r\n", u"\r\n", "utf-8"},
     };
     for (const auto& form : forms) {
         registry_hive hive = parsed(file_of(before, form.read_end, form.encoding));
         hive.set_value(key, {u"b", registry_type::expand_sz, {0x25, 0, 0, 0}});
-        EXPECT_EQ(hive.serialise(), file_of(after, form.written_end, form.encoding)) << form.encoding;
+        EXPECT_EQ(hive.serialise(), file_of(after, form.written_end, form.encoding))
+            << form.encoding;
     }
     registry_hive created;
     created.set_value(key, {u"b", registry_type::dword, {1, 0, 0, 0}});
@@ -265,8 +275,9 @@ TEST(RegistryHive, IsWrittenBackInTheEncodingAndLineEndsItWasReadIn) {
 // Found by fuzzing: a carriage return or NULs left at the end of a comment, and a line feed
 // in a value name of a file with CR LF line ends, each came back changed from a rewrite.
 TEST(RegistryHive, AHiveWrittenBackReadsBackUnchanged) {
-    const std::u16string section = u"Windows Registry Editor Version 5.00\n\n; top\r\r\r\n"
-                                   u"[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n";
+    const std::u16string section =
+        u"Windows Registry Editor Version 5.00\n\n; top\r\r\r\n"
+        u"[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n";
     // The comment comes last when written: the key after it was opened before.
     const std::u16string last_comment_with_nuls =
         u"[HKEY_CURRENT_USER\\Software\\Last]\n" + std::u16string(u"; nul\x01\0\0\n", 9) +

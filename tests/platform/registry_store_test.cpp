@@ -45,7 +45,8 @@ protected:
     void expect_only_the_hive_and_its_lock() const {
         for (const auto& entry : std::filesystem::directory_iterator(user_hive().parent_path())) {
             const std::string name = entry.path().filename().string();
-            EXPECT_TRUE(name == "HKEY_CURRENT_USER.reg" || name == "HKEY_CURRENT_USER.reg.lock") << name;
+            EXPECT_TRUE(name == "HKEY_CURRENT_USER.reg" || name == "HKEY_CURRENT_USER.reg.lock")
+                << name;
         }
     }
 };
@@ -65,8 +66,8 @@ TEST_F(RegistryStore, HiveFilesFollowTheConfigurationFolders) {
     EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(user)), user_hive());
     EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(machine)), machine_hive());
     // Relative and empty entries of the search path are skipped.
-    const test_support::scoped_environment dirs("XDG_CONFIG_DIRS",
-                                                "relative/etc::" + (folder().path() / "etc").string());
+    const test_support::scoped_environment dirs(
+        "XDG_CONFIG_DIRS", "relative/etc::" + (folder().path() / "etc").string());
     EXPECT_EQ(std::filesystem::path(platform::registry_hive_file(machine)), machine_hive());
 }
 
@@ -130,8 +131,8 @@ TEST_F(RegistryStore, LocalMachineIsReadOnly) {
 }
 
 TEST_F(RegistryStore, AnUnparseableHiveIsNeverOverwritten) {
-    const std::string text =
-        hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"ok\"=dword:00000001\n\"broken\"=dword:xyz\n");
+    const std::string text = hive_text(
+        "[HKEY_CURRENT_USER\\Software\\Test]\n\"ok\"=dword:00000001\n\"broken\"=dword:xyz\n");
     write_file(user_hive(), text);
     EXPECT_EQ(registry_key::open(user, u"Software\\Test"), nullptr);
     EXPECT_EQ(registry_key::create(user, u"Software\\Test"), nullptr);
@@ -162,7 +163,8 @@ TEST_F(RegistryStore, ChangesMadeByOthersAreSeenAtOnce) {
 TEST_F(RegistryStore, ReadsARealExportAndWritesItBackInItsOwnForm) {
     const auto utf16le = [](const std::u16string& text) {
         std::string bytes = "\xFF\xFE";
-        for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        for (char16_t unit : text)
+            bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
         return bytes;
     };
     const std::u16string text =
@@ -183,7 +185,8 @@ TEST_F(RegistryStore, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
     using std::filesystem::perms;
     EXPECT_EQ(std::filesystem::status(user_hive()).permissions() & perms::all,
               perms::owner_read | perms::owner_write);
-    std::filesystem::permissions(user_hive(), perms::owner_read | perms::owner_write | perms::group_read);
+    std::filesystem::permissions(user_hive(),
+                                 perms::owner_read | perms::owner_write | perms::group_read);
     ASSERT_TRUE(key->set(u"v", registry_type::dword, dword(1)));
     EXPECT_EQ(std::filesystem::status(user_hive()).permissions() & perms::all,
               perms::owner_read | perms::owner_write | perms::group_read);
@@ -194,7 +197,8 @@ TEST_F(RegistryStore, WritersKilledMidWriteLeaveNoCopyOfTheHiveBehind) {
     std::string script;
     for (int run = 1; run <= 8; ++run)
         script += "'" + std::string(REGISTRY_WRITER) + "' killed" + std::to_string(run) +
-                  " 1000000 & p=$!; sleep 0." + std::to_string(100 + 40 * run) + "; kill -KILL $p; wait $p; ";
+                  " 1000000 & p=$!; sleep 0." + std::to_string(100 + 40 * run) +
+                  "; kill -KILL $p; wait $p; ";
     std::system(script.c_str());
     auto key = registry_key::create(user, u"Software\\Concurrency");
     ASSERT_NE(key, nullptr);
@@ -203,7 +207,8 @@ TEST_F(RegistryStore, WritersKilledMidWriteLeaveNoCopyOfTheHiveBehind) {
 }
 
 TEST_F(RegistryStore, AHiveTheUserMayNotWriteStaysAsItIs) {
-    write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n"));
+    write_file(user_hive(),
+               hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n"));
     auto key = registry_key::create(user, u"Software\\Test");
     ASSERT_NE(key, nullptr);
     const std::string text = read_file(user_hive());
@@ -226,7 +231,8 @@ TEST_F(RegistryStore, AHiveThatIsNoRegularFileOrFarTooLargeIsRefusedAtOnce) {
     } cases[] = {
         {"a named pipe", [&] { ASSERT_EQ(::mkfifo(hive.c_str(), 0600), 0); }},
         {"a link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", hive); }},
-        {"a sparse file of 65 MiB", [&] {
+        {"a sparse file of 65 MiB",
+         [&] {
              write_file(hive, hive_text(""));
              std::filesystem::resize_file(hive, 65 << 20);
          }},
@@ -316,9 +322,9 @@ void expect_all_values(const std::vector<std::string>& prefixes, int count) {
 
 TEST_F(RegistryStore, TwoProcessesWritingAtOnceKeepEveryValue) {
     const std::string writer = REGISTRY_WRITER;
-    const std::string command =
-        "'" + writer + "' first 200 & a=$!; '" + writer + "' second 200 & b=$!; "
-        "wait $a && wait $b";
+    const std::string command = "'" + writer + "' first 200 & a=$!; '" + writer +
+                                "' second 200 & b=$!; "
+                                "wait $a && wait $b";
     ASSERT_EQ(std::system(("sh -c \"" + command + "\"").c_str()), 0);
     expect_all_values({"first", "second"}, 200);
 }
@@ -336,6 +342,45 @@ TEST_F(RegistryStore, TwoThreadsWritingAtOnceKeepEveryValue) {
     first.join();
     second.join();
     expect_all_values({"one", "two"}, 100);
+}
+
+// Everything read within a scope comes from its one read of the file, and the scope says
+// why the values read as none.
+TEST_F(RegistryStore, AReadScopeSeesOneReadOfTheHiveAndItsFault) {
+    using kind = platform::registry_fault::kind;
+    const std::string sound =
+        hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:00000001\n");
+    const std::string broken = hive_text("[HKEY_CURRENT_USER\\Software\\Test]\n\"v\"=dword:1\n");
+    const struct {
+        const char* name;
+        std::string bytes;  // empty: no file
+        kind fault;
+        std::size_t line;
+        bool readable;
+    } cases[] = {
+        {"sound", sound, kind::none, 0, true},
+        {"no file", "", kind::none, 0, false},
+        {"does not parse", broken, kind::does_not_parse, 4, false},
+        {"too large", std::string(65 << 20, ' '), kind::too_large, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(user_hive());
+        if (!c.bytes.empty()) write_file(user_hive(), c.bytes);
+        const platform::registry_read_scope scope(user);
+        EXPECT_EQ(scope.fault().what, c.fault);
+        EXPECT_EQ(scope.fault().line, c.line);
+        EXPECT_EQ(scope.fault().file, user_hive().string());
+        // The file changes under the scope: what is read does not.
+        write_file(user_hive(), c.readable ? broken : sound);
+        const auto key = registry_key::open(user, u"Software\\Test");
+        EXPECT_EQ(key != nullptr, c.readable);
+        if (key) {
+            EXPECT_EQ(read_data(user, u"Software\\Test", u"v"), dword(1));
+        }
+    }
+    // Outside every scope the file is read again.
+    EXPECT_EQ(read_data(user, u"Software\\Test", u"v"), dword(1));
 }
 
 }  // namespace

@@ -34,11 +34,10 @@ protected:
     }
 
 private:
-    std::u16string scratch_ = u"Software\\plugdebug-test-" +
-                              [] {
-                                  const std::string id = std::to_string(::GetCurrentProcessId());
-                                  return std::u16string(id.begin(), id.end());
-                              }();
+    std::u16string scratch_ = u"Software\\plugdebug-test-" + [] {
+        const std::string id = std::to_string(::GetCurrentProcessId());
+        return std::u16string(id.begin(), id.end());
+    }();
 };
 
 TEST_F(RegistryStoreWin32, OpenFindsOnlyExistingKeysAndCreateMakesThem) {

@@ -15,8 +15,10 @@ int main(int argc, char** argv) {
                                                   u"Software\\Concurrency");
         const std::string name = prefix + "-" + std::to_string(i);
         const auto value = static_cast<std::uint32_t>(i);
-        if (!key || !key->set(std::u16string(name.begin(), name.end()), platform::registry_type::dword,
-                              {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8), 0, 0})) {
+        if (!key ||
+            !key->set(
+                std::u16string(name.begin(), name.end()), platform::registry_type::dword,
+                {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8), 0, 0})) {
             std::cerr << "write " << name << " failed\n";
             return 1;
         }

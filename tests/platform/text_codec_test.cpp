@@ -31,8 +31,11 @@ TEST(Utf8Codec, JapaneseRoundTrip) {
 }
 
 TEST(Utf8Codec, InvalidSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(decode(code_page::utf8, "a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(decode(code_page::utf8, "\xE3\x81"), u"\uFFFD");  // truncated sequence
+    EXPECT_EQ(decode(code_page::utf8,
+                     "a\xFF"
+                     "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(decode(code_page::utf8, "\xE3\x81"), u"\uFFFD");        // truncated sequence
     EXPECT_EQ(decode(code_page::utf8, "\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong slash
 }
 
@@ -60,7 +63,8 @@ TEST(ShiftJisCodec, ReadsAndWritesCodePage932WhateverTheLocale) {
 #ifndef _WIN32
 // The ANSI code page of POSIX follows the locale of the environment.
 TEST(AnsiCodec, CPosixAndUnknownCodesetsCountAsUtf8) {
-    for (const char* name : {"C", "POSIX", static_cast<const char*>(nullptr), "xx_XX.NOSUCHCODESET"}) {
+    for (const char* name :
+         {"C", "POSIX", static_cast<const char*>(nullptr), "xx_XX.NOSUCHCODESET"}) {
         test_support::scoped_locale locale(name);
         EXPECT_EQ(platform::ansi_codeset_name(), "UTF-8");
         EXPECT_EQ(decode(code_page::ansi, "\xE6\x97\xA5"), u"日");

@@ -165,7 +165,8 @@ TEST_F(run_palette_test, observer_runs_of_several_callers_never_overlap) {
     m.set_observer(&take_a_while);
     std::vector<std::thread> callers;
     for (int i = 0; i < 3; ++i)
-        callers.emplace_back([&m, i] { m.set_request_data(patterned(static_cast<unsigned char>(i))); });
+        callers.emplace_back(
+            [&m, i] { m.set_request_data(patterned(static_cast<unsigned char>(i))); });
     for (auto& caller : callers) caller.join();
     EXPECT_EQ(calls.load(), 3);
     EXPECT_EQ(most_running.load(), 1);

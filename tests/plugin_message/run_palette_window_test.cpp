@@ -17,8 +17,8 @@ using units = std::vector<unsigned short>;
 class target_window {
 public:
     target_window()
-        : window_(::CreateWindowExW(0, L"STATIC", L"palette", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                    nullptr, nullptr, nullptr)) {}
+        : window_(::CreateWindowExW(0, L"STATIC", L"palette", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    nullptr, nullptr)) {}
     ~target_window() {
         if (window_ != nullptr) ::DestroyWindow(window_);
     }
@@ -26,7 +26,9 @@ public:
     target_window& operator=(const target_window&) = delete;
 
     HWND handle() const { return window_; }
-    std::int64_t value() const { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(window_)); }
+    std::int64_t value() const {
+        return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(window_));
+    }
     void destroy() {
         ::DestroyWindow(window_);
         window_ = nullptr;

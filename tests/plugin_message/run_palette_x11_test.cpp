@@ -96,8 +96,7 @@ void post_across_a_lost_server() {
 // away is tried in a process of its own.
 TEST(run_palette_lost_server_test, posts_after_the_server_has_gone_fail_and_the_host_lives_on) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(post_across_a_lost_server(), ::testing::ExitedWithCode(0),
-                "codes 0 3 3, text 4");
+    EXPECT_EXIT(post_across_a_lost_server(), ::testing::ExitedWithCode(0), "codes 0 3 3, text 4");
 }
 
 }  // namespace

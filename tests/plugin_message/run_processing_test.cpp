@@ -179,8 +179,7 @@ TEST(run_processing_test, error_texts_have_independent_caps_and_the_flag_survive
     EXPECT_EQ(stored.set_error(nullptr, 3, on.data(), n(on)), 2);
     EXPECT_EQ(read(stored, &message::get_size_error_notify_on, &message::get_error_notify_on),
               u"kept");
-    EXPECT_EQ(read(stored, &message::get_size_error_notify_off,
-                   &message::get_error_notify_off),
+    EXPECT_EQ(read(stored, &message::get_size_error_notify_off, &message::get_error_notify_off),
               u"kept");
 }
 
@@ -274,9 +273,12 @@ TEST(run_processing_test, comments_become_html_fragments) {
     EXPECT_EQ(converted(u"a<b\\n"), u"a&lt;b<br />");
     EXPECT_EQ(converted(u"one\ntwo"), u"one<br />two");
     EXPECT_EQ(converted(u"x \\ny"), u"x<br />y");
-    EXPECT_EQ(converted(u"\x1b\x05" u"W\\nV"),
+    EXPECT_EQ(converted(u"\x1b\x05"
+                        u"W\\nV"),
               u"<font color=\"#ff0000\">W</font><br />V");
-    EXPECT_EQ(converted(u"a\x1b\x04" u"b\x1b\x04"), u"ab");
+    EXPECT_EQ(converted(u"a\x1b\x04"
+                        u"b\x1b\x04"),
+              u"ab");
     // An ampersand, even of an entity, is escaped exactly once; quotes and apostrophes
     // become entities.
     EXPECT_EQ(converted(u"&amp; \"q\" 'a' >"), u"&amp;amp; &quot;q&quot; &apos;a&apos; &gt;");
@@ -284,7 +286,9 @@ TEST(run_processing_test, comments_become_html_fragments) {
     EXPECT_EQ(converted(u"a\rb"), u"a\rb");
     EXPECT_EQ(converted(u"\x1b\x05open"), u"\x1b\x05open");
     // Several marked segments in order, with text between them.
-    EXPECT_EQ(converted(u"\x1b\x05" u"A\\n-\x1b\x05" u"B\\nend"),
+    EXPECT_EQ(converted(u"\x1b\x05"
+                        u"A\\n-\x1b\x05"
+                        u"B\\nend"),
               u"<font color=\"#ff0000\">A</font><br />-<font color=\"#ff0000\">B</font>"
               u"<br />end");
     // The marked text is escaped too, and an empty segment still gets its font tags.

@@ -79,8 +79,8 @@ TEST(symbols_test, the_library_reaches_x11_through_xcb_and_never_through_xlib) {
     // Xlib's error handlers are process-wide (and its default for a lost connection ends
     // the process); XCB reports every error to the request that caused it.
     std::vector<std::string> needed;
-    for (const auto& line : output_lines(std::string("objdump -p '") +
-                                         VURO_PLUGIN_MESSAGE_FILE + "'"))
+    for (const auto& line :
+         output_lines(std::string("objdump -p '") + VURO_PLUGIN_MESSAGE_FILE + "'"))
         if (line.find("NEEDED") != std::string::npos) needed.push_back(line);
     ASSERT_FALSE(needed.empty());
     bool xcb = false;
@@ -93,8 +93,8 @@ TEST(symbols_test, the_library_reaches_x11_through_xcb_and_never_through_xlib) {
 
 TEST(symbols_test, the_library_file_carries_a_versioned_soname) {
     bool found = false;
-    for (const auto& line : output_lines(std::string("objdump -p '") +
-                                         VURO_PLUGIN_MESSAGE_FILE + "'")) {
+    for (const auto& line :
+         output_lines(std::string("objdump -p '") + VURO_PLUGIN_MESSAGE_FILE + "'")) {
         if (line.find("SONAME") == std::string::npos) continue;
         found = true;
         EXPECT_NE(line.find("libVURO_PLUGIN_MESSAGE.so.1"), std::string::npos) << line;

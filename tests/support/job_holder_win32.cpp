@@ -30,7 +30,8 @@ int wmain(int argc, wchar_t** argv) {
         return 3;
     std::string out;
     std::string err;
-    while (out.empty() && child.wait(out, err, -1) == platform::child_process::wait_result::running) {
+    while (out.empty() &&
+           child.wait(out, err, -1) == platform::child_process::wait_result::running) {
     }
     const std::wstring file = argv[2];
     std::ofstream(std::filesystem::path(file + L".part")) << out;

@@ -15,8 +15,12 @@ namespace test_support {
 
 class registry_fixture : public ::testing::Test {
 protected:
-    std::filesystem::path user_hive() const { return folder_.path() / "config/plugdebug/HKEY_CURRENT_USER.reg"; }
-    std::filesystem::path machine_hive() const { return folder_.path() / "etc/plugdebug/HKEY_LOCAL_MACHINE.reg"; }
+    std::filesystem::path user_hive() const {
+        return folder_.path() / "config/plugdebug/HKEY_CURRENT_USER.reg";
+    }
+    std::filesystem::path machine_hive() const {
+        return folder_.path() / "etc/plugdebug/HKEY_LOCAL_MACHINE.reg";
+    }
 
     static void write_file(const std::filesystem::path& file, const std::string& bytes) {
         std::filesystem::create_directories(file.parent_path());

@@ -49,7 +49,8 @@ std::string utf8(const std::wstring& text) {
 void write_bytes(DWORD stream, unsigned long long count) {
     const std::string block(1 << 16, 'x');
     while (count > 0) {
-        const auto piece = static_cast<std::size_t>(std::min<unsigned long long>(count, block.size()));
+        const auto piece =
+            static_cast<std::size_t>(std::min<unsigned long long>(count, block.size()));
         write(stream, block.substr(0, piece));
         count -= piece;
     }
@@ -102,7 +103,8 @@ int wmain(int argc, wchar_t** argv) {
         if (skipped) continue;
         if (step == L"cwd") {
             wchar_t folder[MAX_PATH];
-            write(STD_OUTPUT_HANDLE, utf8(std::wstring(folder, ::GetCurrentDirectoryW(MAX_PATH, folder))));
+            write(STD_OUTPUT_HANDLE,
+                  utf8(std::wstring(folder, ::GetCurrentDirectoryW(MAX_PATH, folder))));
         } else if (step == L"read-input") {
             read_input();
         } else if (step == L"close-output") {

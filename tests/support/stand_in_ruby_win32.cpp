@@ -4,8 +4,11 @@
 //   syntax_check  writes "syntax ok"
 //   run_process   writes a candidate document with one candidate, the composition
 //                 string, and "run_process <composition>" to standard error; when the
-//                 plug-in file holds a line "sleep MS", it first starts a copy of itself
-//                 that sleeps MS milliseconds and then sleeps as long itself
+//                 plug-in file holds a line "sleep MS", it first writes "before" and
+//                 "error before" (lines of standard output and standard error), starts a
+//                 copy of itself that sleeps MS milliseconds, writes "<own id> <copy's
+//                 id>" to the file STAND_IN_MARKER names (if set) and sleeps as long
+//                 itself
 // Started as "ruby.exe sleep MS" it only sleeps.
 #include <windows.h>
 
@@ -46,19 +49,27 @@ std::string form_decode(const std::string& text) {
 // The plug-in path arrives in the ANSI code page.
 std::string read_plugin(const std::string& ansi_path) {
     std::wstring path(static_cast<std::size_t>(ansi_path.size()) + 1, L'\0');
-    path.resize(static_cast<std::size_t>(::MultiByteToWideChar(
-        CP_ACP, 0, ansi_path.data(), static_cast<int>(ansi_path.size()), path.data(),
-        static_cast<int>(path.size()))));
+    path.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, ansi_path.data(), static_cast<int>(ansi_path.size()),
+                              path.data(), static_cast<int>(path.size()))));
     std::ifstream file(path.c_str(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
+// "<this process's id> <copy's id>" into the file the environment names, if it does.
+void tell_process_ids(DWORD copy) {
+    wchar_t marker[MAX_PATH];
+    if (::GetEnvironmentVariableW(L"STAND_IN_MARKER", marker, MAX_PATH) == 0) return;
+    std::ofstream(marker) << ::GetCurrentProcessId() << ' ' << copy;
+}
+
 void sleep_with_a_copy(DWORD milliseconds) {
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" sleep " + std::to_wstring(milliseconds);
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" sleep " + std::to_wstring(milliseconds);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -66,6 +77,7 @@ void sleep_with_a_copy(DWORD milliseconds) {
                          nullptr, nullptr, &startup, &started)) {
         ::CloseHandle(started.hThread);
         ::CloseHandle(started.hProcess);
+        tell_process_ids(started.dwProcessId);
     }
     ::Sleep(milliseconds);
 }
@@ -86,13 +98,16 @@ int wmain(int argc, wchar_t** argv) {
     if (method != L"run_process" || argc < 5) return 2;
     const std::string plugin = read_plugin(form_decode(narrow(argv[2])));
     const std::size_t sleep = plugin.find("sleep ");
-    if (sleep != std::string::npos)
+    if (sleep != std::string::npos) {
+        write(STD_OUTPUT_HANDLE, "before\n");
+        write(STD_ERROR_HANDLE, "error before\n");
         sleep_with_a_copy(static_cast<DWORD>(std::stoul(plugin.substr(sleep + 6))));
+    }
     const std::string composition = form_decode(narrow(argv[4]));
     write(STD_OUTPUT_HANDLE,
           "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
-          "\t<item type=\"script_candidate\">\n\t\t<title>" + composition +
-              "</title>\n\t</item>\n</itemlist>\n");
+          "\t<item type=\"script_candidate\">\n\t\t<title>" +
+              composition + "</title>\n\t</item>\n</itemlist>\n");
     write(STD_ERROR_HANDLE, "run_process " + composition + "\n");
     return 0;
 }

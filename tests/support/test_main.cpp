@@ -26,8 +26,8 @@ void set(const char* name, const std::filesystem::path& value) {
 std::filesystem::path make_private_folder() {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto path = std::filesystem::temp_directory_path() /
-                          ("plugdebug-test-" + std::to_string(random()));
+        const auto path =
+            std::filesystem::temp_directory_path() / ("plugdebug-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(path)) {
             std::filesystem::permissions(path, std::filesystem::perms::owner_all);
             return path;

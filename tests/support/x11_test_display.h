@@ -29,8 +29,7 @@ public:
     std::uint32_t create_window();
     void destroy_window(std::uint32_t window);
     // The next ClientMessage that reaches one of our windows, or none within `timeout`.
-    std::optional<received_client_message> next_client_message(
-        std::chrono::milliseconds timeout);
+    std::optional<received_client_message> next_client_message(std::chrono::milliseconds timeout);
 
 private:
     struct impl;

@@ -35,8 +35,8 @@ pid_t start_server(std::string& name) {
     ::posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 3);
     ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp",
-                                     "-terminate", "-screen", "0", "320x240x24"};
+    std::vector<std::string> args = {"Xvfb",       "-displayfd", "3", "-nolisten", "tcp",
+                                     "-terminate", "-screen",    "0", "320x240x24"};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -116,10 +116,10 @@ const std::string& x11_test_display::name() const { return impl_->name; }
 std::uint32_t x11_test_display::create_window() {
     xcb_connection_t* connection = impl_->connection;
     const xcb_window_t window = ::xcb_generate_id(connection);
-    if (!accepted(connection, ::xcb_create_window_checked(
-                                  connection, XCB_COPY_FROM_PARENT, window, impl_->root, 0, 0,
-                                  10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                                  XCB_COPY_FROM_PARENT, 0, nullptr)))
+    if (!accepted(connection,
+                  ::xcb_create_window_checked(connection, XCB_COPY_FROM_PARENT, window, impl_->root,
+                                              0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                                              XCB_COPY_FROM_PARENT, 0, nullptr)))
         throw std::runtime_error("cannot create a window");
     return window;
 }

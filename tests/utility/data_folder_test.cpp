@@ -3,11 +3,11 @@
 #include <functional>
 #include <stdexcept>
 
+#include "tests/support/expect_error.h"
 #include "tests/support/registry_fixture.h"
 #include "utility/data_folder.h"
 #include "utility/text_conversion.h"
 #include "utility/vuro_file_path.h"
-#include "tests/support/expect_error.h"
 
 namespace {
 
@@ -16,7 +16,9 @@ using utility::VuroFilePath;
 
 using test_support::expect_runtime_error;
 
-std::u16string u16(const std::filesystem::path& path) { return utility::utf8_to_utf16(path.string()); }
+std::u16string u16(const std::filesystem::path& path) {
+    return utility::utf8_to_utf16(path.string());
+}
 
 class FolderPaths : public test_support::registry_fixture {
 protected:
@@ -26,7 +28,9 @@ protected:
 
     void set_folder_mode(const std::string& root, const std::string& value) {
         const auto file = root == "HKEY_CURRENT_USER" ? user_hive() : machine_hive();
-        write_file(file, hive_text("[" + root + "\\Software\\Halvane\\VURO\\23.0]\n\"FolderMode\"=" + value + "\n"));
+        write_file(file,
+                   hive_text("[" + root +
+                             "\\Software\\Halvane\\VURO\\23.0]\n\"FolderMode\"=" + value + "\n"));
     }
     // A folder below the scratch folder whose path is `length` characters long.
     std::filesystem::path folder_of_length(std::size_t length) const {
@@ -78,7 +82,8 @@ TEST_F(FolderPaths, EnvironmentModes) {
         EXPECT_EQ(resolved(4), u"/usrdata");
     }
     for (const std::optional<std::string>& value :
-         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("%appdata%"),
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("%appdata%"),
           std::optional<std::string>("/" + std::string(259, 'x'))}) {
         const scoped_environment unusable("APPDATA", value);
         EXPECT_EQ(resolved(3), u16(data_home()));
@@ -86,11 +91,13 @@ TEST_F(FolderPaths, EnvironmentModes) {
 }
 
 TEST_F(FolderPaths, RegistryModesAndTheFallbacks) {
-    write_file(user_hive(),
-               hive_text("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
-                         "\"AppData\"=\"/shell/appdata\"\n"
-                         "[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n"
-                         "\"ImageAppDataFolder\"=\"/image/appdata\"\n"));
+    write_file(
+        user_hive(),
+        hive_text("[HKEY_CURRENT_"
+                  "USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
+                  "\"AppData\"=\"/shell/appdata\"\n"
+                  "[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n"
+                  "\"ImageAppDataFolder\"=\"/image/appdata\"\n"));
     EXPECT_EQ(resolved(1), u"/shell/appdata");
     EXPECT_EQ(resolved(2), u"/image/appdata");
     EXPECT_FALSE(std::filesystem::exists(data_home()));
@@ -98,14 +105,16 @@ TEST_F(FolderPaths, RegistryModesAndTheFallbacks) {
     EXPECT_TRUE(std::filesystem::is_directory(data_home()));
     EXPECT_EQ(resolved(5), u16(data_home()));
 
-    write_file(user_hive(),
-               hive_text("[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n"
-                         "\"ImageAppDataFolder\"=\"/" + std::string(259, 'x') + "\"\n"));
+    write_file(user_hive(), hive_text("[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n"
+                                      "\"ImageAppDataFolder\"=\"/" +
+                                      std::string(259, 'x') + "\"\n"));
     EXPECT_EQ(resolved(2), u16(data_home()));
     EXPECT_EQ(resolved(1), u16(data_home()));
 
-    write_file(user_hive(),
-               hive_text("[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n\"ImageAppDataFolder\"=\"\"\n"));
+    write_file(
+        user_hive(),
+        hive_text(
+            "[HKEY_CURRENT_USER\\Software\\Halvane\\VURO\\23.0]\n\"ImageAppDataFolder\"=\"\"\n"));
     EXPECT_EQ(resolved(2), u16(data_home()));
 }
 
@@ -203,8 +212,8 @@ TEST_F(FolderPaths, ALongApplicationDataPathIsUsedAndNeverTheCurrentFolder) {
     }
     {
         // Too long for the product folder to be appended: the data folder's own error.
-        const scoped_environment at_the_limit("XDG_DATA_HOME",
-                                              folder_of_length(VuroFilePath::max_length() - 5).string());
+        const scoped_environment at_the_limit(
+            "XDG_DATA_HOME", folder_of_length(VuroFilePath::max_length() - 5).string());
         expect_runtime_error([] { utility::get_vuro_direct_data_folder(); },
                              "utility::get_vuro_direct_data_folder() call error1");
     }
@@ -215,18 +224,23 @@ TEST_F(FolderPaths, ALongApplicationDataPathIsUsedAndNeverTheCurrentFolder) {
 TEST_F(FolderPaths, PreferenceFoldersAreCreatedPerPlugin) {
     std::filesystem::create_directories(product());
     const std::u16string data = u16(product()) + u"/VURODIRECT/";
-    EXPECT_EQ(utility::create_plugin_preference_path(u"辞書 plug-in"), data + u"PLUGIN/辞書 plug-in/");
-    EXPECT_TRUE(std::filesystem::is_directory(product() / "VURODIRECT" / "PLUGIN" / "辞書 plug-in"));
+    EXPECT_EQ(utility::create_plugin_preference_path(u"辞書 plug-in"),
+              data + u"PLUGIN/辞書 plug-in/");
+    EXPECT_TRUE(
+        std::filesystem::is_directory(product() / "VURODIRECT" / "PLUGIN" / "辞書 plug-in"));
     std::ofstream(product() / "VURODIRECT" / "PLUGIN" / "辞書 plug-in" / "settings") << "kept";
-    EXPECT_EQ(utility::create_plugin_preference_path(u"辞書 plug-in"), data + u"PLUGIN/辞書 plug-in/");
-    EXPECT_TRUE(std::filesystem::exists(product() / "VURODIRECT" / "PLUGIN" / "辞書 plug-in" / "settings"));
+    EXPECT_EQ(utility::create_plugin_preference_path(u"辞書 plug-in"),
+              data + u"PLUGIN/辞書 plug-in/");
+    EXPECT_TRUE(
+        std::filesystem::exists(product() / "VURODIRECT" / "PLUGIN" / "辞書 plug-in" / "settings"));
     // A plug-in without a preference document has an empty name: the PLUGIN folder itself.
     EXPECT_EQ(utility::create_plugin_preference_path(u""), data + u"PLUGIN//");
 }
 
 TEST_F(FolderPaths, PreferenceNamesCannotLeaveThePluginFolder) {
     std::filesystem::create_directories(product());
-    const std::u16string names[] = {u"..", u".", u"../../escape", u"a/b", u"a\\b", std::u16string(u"a\0b", 3)};
+    const std::u16string names[] = {u"..",  u".",    u"../../escape",
+                                    u"a/b", u"a\\b", std::u16string(u"a\0b", 3)};
     for (const std::u16string& name : names)
         expect_runtime_error([&] { utility::create_plugin_preference_path(name); },
                              "utility::create_plugin_preference_path() call error2");

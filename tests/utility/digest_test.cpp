@@ -11,8 +11,6 @@ TEST(Sha1Hex, PublishedVectorsInUpperCase) {
     EXPECT_EQ(utility::sha1_hex(std::string("\0", 1)), "5BA93C9DB0CFF93F52B521D7420E43F6EDA2784F");
 }
 
-TEST(Sha1Hex, EmptyInputGivesEmptyText) {
-    EXPECT_EQ(utility::sha1_hex(""), "");
-}
+TEST(Sha1Hex, EmptyInputGivesEmptyText) { EXPECT_EQ(utility::sha1_hex(""), ""); }
 
 }  // namespace

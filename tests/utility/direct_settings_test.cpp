@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <thread>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "tests/support/registry_fixture.h"
 #include "utility/credential_scramble.h"
@@ -29,7 +29,8 @@ TEST(KeyCodeTable, HoldsTheHundredAndEightyCodes) {
     for (std::uint32_t code : {0x109u, 0x509u, 0x1109u, 0x1509u, 0x20u, 0x12Cu, 0x14Fu, 0x1401u,
                                0x1000u, 0x141Fu, 0x1030u, 0x1439u})
         EXPECT_TRUE(table.is_valid_key_code(code)) << std::hex << code;
-    for (std::uint32_t code : {0x09u, 0x41u, 0x01u, 0x401u, 0x31u, 0x120u, 0x12Du, 0x16Au, 0x10000u + 0x109u})
+    for (std::uint32_t code :
+         {0x09u, 0x41u, 0x01u, 0x401u, 0x31u, 0x120u, 0x12Du, 0x16Au, 0x10000u + 0x109u})
         EXPECT_FALSE(table.is_valid_key_code(code)) << std::hex << code;
 }
 
@@ -92,7 +93,9 @@ TEST(CredentialScramble, MalformedBlobsGiveAnEmptyCredential) {
     auto repeated = good;
     repeated[1] = repeated[0];  // not a permutation
     EXPECT_EQ(utility::read_scrambled_credential(repeated), u"");
-    EXPECT_EQ(utility::read_scrambled_credential(std::vector<std::uint8_t>(good.begin(), good.begin() + 16)), u"");
+    EXPECT_EQ(utility::read_scrambled_credential(
+                  std::vector<std::uint8_t>(good.begin(), good.begin() + 16)),
+              u"");
 }
 
 std::string blob_text(const std::vector<std::uint8_t>& blob) {
@@ -107,8 +110,10 @@ std::string blob_text(const std::vector<std::uint8_t>& blob) {
 
 class DirectSettings : public test_support::registry_fixture {
 protected:
-    static constexpr const char* v1 = "[HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\1.0]\n";
-    static constexpr const char* v2 = "[HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\2.0]\n";
+    static constexpr const char* v1 =
+        "[HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\1.0]\n";
+    static constexpr const char* v2 =
+        "[HKEY_CURRENT_USER\\Software\\Halvane\\Vuro\\VURODIRECT\\2.0]\n";
     static constexpr const char* marker = "\"plugin_count\"=dword:00000003\n";
 };
 
@@ -132,8 +137,11 @@ TEST_F(DirectSettings, ReadsEveryFieldOfTheSecondVersion) {
                          "\"key_1_plugin_name\"=\"辞書\"\n\"key_5_plugin_name\"=\"five\"\n"
                          "\"enable_proxy\"=dword:00000001\n\"proxy_address\"=\"proxy.example\"\n"
                          "\"proxy_port\"=dword:00001f90\n\"enable_authentication\"=dword:00000001\n"
-                         "\"proxy_username\"=hex:" + blob_text(utility::scramble_credential(u"ユーザー", 3)) + "\n"
-                         "\"proxy_password\"=hex:" + blob_text(utility::scramble_credential(u"p@ss", 4)) + "\n"));
+                         "\"proxy_username\"=hex:" +
+                         blob_text(utility::scramble_credential(u"ユーザー", 3)) +
+                         "\n"
+                         "\"proxy_password\"=hex:" +
+                         blob_text(utility::scramble_credential(u"p@ss", 4)) + "\n"));
     const std::string before = read_file(user_hive());
     const direct_settings settings;
     EXPECT_TRUE(settings.using_candidate_viewer);
@@ -154,15 +162,17 @@ TEST_F(DirectSettings, ReadsEveryFieldOfTheSecondVersion) {
 TEST_F(DirectSettings, InvalidValuesKeepTheirDefaults) {
     auto bad_header = utility::scramble_credential(u"secret", 5);
     bad_header[0] = 0;
-    write_file(user_hive(),
-               hive_text(std::string(v2) + marker +
-                         "\"using_candidate_viewer\"=dword:00000002\n"
-                         "\"automatically_displayed_candidate\"=\"0\"\n"
-                         "\"key_plugin_candidate_change\"=dword:00000041\n"
-                         "\"key_1_plugin_name\"=dword:00000001\n"
-                         "\"proxy_port\"=dword:00011170\n"
-                         "\"proxy_username\"=hex:" + blob_text(utility::scramble_credential(u"user", 6)) + ",00\n"
-                         "\"proxy_password\"=hex:" + blob_text(bad_header) + "\n"));
+    write_file(user_hive(), hive_text(std::string(v2) + marker +
+                                      "\"using_candidate_viewer\"=dword:00000002\n"
+                                      "\"automatically_displayed_candidate\"=\"0\"\n"
+                                      "\"key_plugin_candidate_change\"=dword:00000041\n"
+                                      "\"key_1_plugin_name\"=dword:00000001\n"
+                                      "\"proxy_port\"=dword:00011170\n"
+                                      "\"proxy_username\"=hex:" +
+                                      blob_text(utility::scramble_credential(u"user", 6)) +
+                                      ",00\n"
+                                      "\"proxy_password\"=hex:" +
+                                      blob_text(bad_header) + "\n"));
     const direct_settings settings;
     EXPECT_FALSE(settings.using_candidate_viewer);
     EXPECT_TRUE(settings.automatically_displayed_candidate);
@@ -174,12 +184,13 @@ TEST_F(DirectSettings, InvalidValuesKeepTheirDefaults) {
 }
 
 TEST_F(DirectSettings, TheFirstVersionIsCopiedOnEveryLoad) {
-    const std::string old_settings = std::string(v1) + marker +
-                                     "\"useing_candidate_viewer\"=dword:00000001\n"
-                                     "\"using_candidate_viewer\"=dword:00000000\n"
-                                     "\"proxy_address\"=\"old.example\"\n\"proxy_port\"=dword:00000050\n"
-                                     "\"proxy_password\"=hex:" +
-                                     blob_text(utility::scramble_credential(u"秘密", 9)) + "\n";
+    const std::string old_settings =
+        std::string(v1) + marker +
+        "\"useing_candidate_viewer\"=dword:00000001\n"
+        "\"using_candidate_viewer\"=dword:00000000\n"
+        "\"proxy_address\"=\"old.example\"\n\"proxy_port\"=dword:00000050\n"
+        "\"proxy_password\"=hex:" +
+        blob_text(utility::scramble_credential(u"秘密", 9)) + "\n";
     write_file(user_hive(), hive_text(old_settings));
     EXPECT_EQ(utility::detect_settings_version(), 1);
     {
@@ -197,7 +208,8 @@ TEST_F(DirectSettings, TheFirstVersionIsCopiedOnEveryLoad) {
         EXPECT_EQ(copy.get_registry_utf16(u"proxy_address"), u"old.example");
         EXPECT_EQ(copy.get_registry_unsigned_int(u"proxy_port"), 80u);
         EXPECT_EQ(copy.get_registry_binary(u"proxy_username").size(), 32u);
-        EXPECT_EQ(utility::read_scrambled_credential(copy.get_registry_binary(u"proxy_password")), u"秘密");
+        EXPECT_EQ(utility::read_scrambled_credential(copy.get_registry_binary(u"proxy_password")),
+                  u"秘密");
         EXPECT_FALSE(copy.has_registry_unsigned_int(u"plugin_count"));
     }
     EXPECT_EQ(utility::detect_settings_version(), 1);
@@ -244,7 +256,8 @@ TEST_F(DirectSettings, SavesInDifferentSecondsStoreDifferentBytes) {
     settings.save_settings();
     const auto first = stored();
     const std::time_t saved_by = std::time(nullptr);
-    while (std::time(nullptr) <= saved_by) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (std::time(nullptr) <= saved_by)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     settings.save_settings();
     EXPECT_NE(stored(), first);
     EXPECT_EQ(utility::read_scrambled_credential(stored()), u"secret");

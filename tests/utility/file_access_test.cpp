@@ -3,9 +3,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tests/support/expect_error.h"
 #include "tests/support/scratch.h"
 #include "utility/file_access.h"
-#include "tests/support/expect_error.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <functional>
 #include <stdexcept>
 
+#include "tests/support/expect_error.h"
 #include "tests/support/registry_fixture.h"
 #include "utility/registry_access.h"
-#include "tests/support/expect_error.h"
 
 namespace {
 
@@ -34,10 +34,11 @@ TEST_F(RegistryAccess, ConstructionOpensOrCreatesByMode) {
 }
 
 TEST_F(RegistryAccess, NumbersAndFlagsAreCheckedForTypeAndRange) {
-    store("\"zero\"=dword:00000000\n\"one\"=dword:00000001\n\"two\"=dword:00000002\n"
-          "\"ffff\"=dword:0000ffff\n\"10000\"=dword:00010000\n\"text\"=\"1\"\n"
-          "\"bytes\"=hex:01,00,00,00\n\"qword\"=hex(4):01,00,00,00,00,00,00,00\n"
-          "\"short\"=hex(4):05\n");
+    store(
+        "\"zero\"=dword:00000000\n\"one\"=dword:00000001\n\"two\"=dword:00000002\n"
+        "\"ffff\"=dword:0000ffff\n\"10000\"=dword:00010000\n\"text\"=\"1\"\n"
+        "\"bytes\"=hex:01,00,00,00\n\"qword\"=hex(4):01,00,00,00,00,00,00,00\n"
+        "\"short\"=hex(4):05\n");
     const registry_access key(u"Software\\Test", 0);
     EXPECT_TRUE(key.has_registry_bool(u"zero"));
     EXPECT_FALSE(key.get_registry_bool(u"zero"));
@@ -59,9 +60,10 @@ TEST_F(RegistryAccess, NumbersAndFlagsAreCheckedForTypeAndRange) {
 }
 
 TEST_F(RegistryAccess, TextReadsUpToTheFirstNul) {
-    store("\"empty\"=\"\"\n\"zero length\"=hex(1):\n\"no nul\"=hex(1):41,00,42,00\n"
-          "\"inner nul\"=hex(1):41,00,00,00,42,00,00,00\n\"odd\"=hex(1):41,00,42\n"
-          "\"japanese\"=\"日本語\"\n\"number\"=dword:00000001\n\"bytes\"=hex:41,00\n");
+    store(
+        "\"empty\"=\"\"\n\"zero length\"=hex(1):\n\"no nul\"=hex(1):41,00,42,00\n"
+        "\"inner nul\"=hex(1):41,00,00,00,42,00,00,00\n\"odd\"=hex(1):41,00,42\n"
+        "\"japanese\"=\"日本語\"\n\"number\"=dword:00000001\n\"bytes\"=hex:41,00\n");
     const registry_access key(u"Software\\Test", 0);
     EXPECT_EQ(key.get_registry_utf16(u"empty"), u"");
     EXPECT_EQ(key.get_registry_utf16(u"zero length"), u"");
@@ -96,10 +98,11 @@ TEST_F(RegistryAccess, SettersStoreWhatGettersRead) {
         key.set_registry_unsigned_utf16(u"empty", u"");
         key.set_registry_binary(u"bytes", {1, 2, 3});
     }
-    EXPECT_EQ(read_file(user_hive()),
-              hive_text("[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Test]\n"
-                        "\"number\"=dword:0000ffff\n\"flag\"=dword:00000001\n\"off\"=dword:00000000\n"
-                        "\"text\"=\"C:\\\\\\\"日本\\\"\"\n\"empty\"=\"\"\n\"bytes\"=hex:01,02,03\n\n"));
+    EXPECT_EQ(
+        read_file(user_hive()),
+        hive_text("[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Test]\n"
+                  "\"number\"=dword:0000ffff\n\"flag\"=dword:00000001\n\"off\"=dword:00000000\n"
+                  "\"text\"=\"C:\\\\\\\"日本\\\"\"\n\"empty\"=\"\"\n\"bytes\"=hex:01,02,03\n\n"));
     const registry_access key(u"Software\\Test", 0);
     EXPECT_EQ(key.get_registry_unsigned_int(u"number"), 0xFFFFu);
     EXPECT_TRUE(key.get_registry_bool(u"flag"));
@@ -124,7 +127,8 @@ TEST_F(RegistryAccess, AwkwardNamesAndTextsSurviveTheFile) {
 TEST_F(RegistryAccess, AnEmptyBinaryIsRefusedAndWritesNothing) {
     registry_access key(u"Software\\Test", 1);
     const std::string before = read_file(user_hive());
-    expect_runtime_error([&] { key.set_registry_binary(u"bytes", {}); }, "set_registry_binary() call error");
+    expect_runtime_error([&] { key.set_registry_binary(u"bytes", {}); },
+                         "set_registry_binary() call error");
     EXPECT_EQ(read_file(user_hive()), before);
 }
 

@@ -30,7 +30,9 @@ TEST(TextConversion, EmbeddedNulEndsTheText) {
 
 TEST(TextConversion, InvalidInputIsSubstitutedNotThrown) {
     EXPECT_EQ(utility::utf8_to_utf16("\x80\x80"), u"\uFFFD\uFFFD");
-    EXPECT_EQ(utility::utf16_to_utf8(std::u16string{char16_t(0xDFFF), u'a'}), "\xEF\xBF\xBD" "a");
+    EXPECT_EQ(utility::utf16_to_utf8(std::u16string{char16_t(0xDFFF), u'a'}),
+              "\xEF\xBF\xBD"
+              "a");
 }
 
 TEST(TextConversion, AnsiFollowsTheLocale) {

@@ -25,7 +25,12 @@ TEST(UrlDecode, MalformedEscapesPassThrough) {
     EXPECT_EQ(utility::url_decode("%-1"), "%-1");
     EXPECT_EQ(utility::url_decode("%0x"), "%0x");
     EXPECT_EQ(utility::url_decode("%%41"), "%%41");
-    EXPECT_EQ(utility::url_decode(std::string("%\0" "1", 3)), std::string("%\0" "1", 3));
+    EXPECT_EQ(utility::url_decode(std::string("%\0"
+                                              "1",
+                                              3)),
+              std::string("%\0"
+                          "1",
+                          3));
 }
 
 TEST(UrlDecode, StrtolRulesForTheTwoCharacters) {
@@ -41,8 +46,7 @@ TEST(UrlEncoding, RoundTripOverRandomBytes) {
         std::string bytes(length(random), '\0');
         for (char& c : bytes) c = static_cast<char>(byte(random));
         const std::string encoded = utility::url_encode(bytes);
-        ASSERT_EQ(encoded.find_first_not_of(
-                      "%+.-_0123456789ABCDEF"), std::string::npos) << encoded;
+        ASSERT_EQ(encoded.find_first_not_of("%+.-_0123456789ABCDEF"), std::string::npos) << encoded;
         ASSERT_EQ(utility::url_decode(encoded), bytes);
     }
     std::string every_byte;

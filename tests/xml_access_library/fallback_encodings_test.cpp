@@ -25,8 +25,7 @@ decoded decode(const std::string& bytes, int room, decoder function = decode_cod
     int outlen = room;
     int inlen = static_cast<int>(bytes.size());
     const int result = function(reinterpret_cast<unsigned char*>(out.data()), &outlen,
-                                            reinterpret_cast<const unsigned char*>(bytes.data()),
-                                            &inlen);
+                                reinterpret_cast<const unsigned char*>(bytes.data()), &inlen);
     return {result, inlen, out.substr(0, static_cast<std::size_t>(std::max(outlen, 0)))};
 }
 
@@ -38,8 +37,8 @@ TEST(CodePage932Decoder, DecodesWholeCharactersThatSurelyFit) {
         std::string utf8;
     } cases[] = {
         {"\x93\xFA\x96\x7B", 64, 4, "\xE6\x97\xA5\xE6\x9C\xAC"},  // 日本
-        {"\x81\x60\x5C", 64, 3, "\xEF\xBD\x9E\\"},                 // ～ and 0x5C as backslash
-        {"\xB1", 64, 1, "\xEF\xBD\xB1"},                           // half-width katakana
+        {"\x81\x60\x5C", 64, 3, "\xEF\xBD\x9E\\"},                // ～ and 0x5C as backslash
+        {"\xB1", 64, 1, "\xEF\xBD\xB1"},                          // half-width katakana
         {"\x93\xFA\x96", 64, 2, "\xE6\x97\xA5"},  // a lead byte waits for its trail byte
         {"abcd", 6, 2, "ab"},                     // room for two bytes at three each
         {"\x93\xFA", 5, 0, ""},                   // not even one character fits surely
@@ -62,12 +61,14 @@ TEST(Utf32Decoder, DecodesWholeUnitsAndRefusesWhatIsNoCharacter) {
         int consumed;
         std::string utf8;
     } cases[] = {
-        {decode_utf32le, std::string("\xE5\x65\0\0a\0\0\0", 8), 64, 4, 8, "\xE6\x97\xA5" "a"},
+        {decode_utf32le, std::string("\xE5\x65\0\0a\0\0\0", 8), 64, 4, 8,
+         "\xE6\x97\xA5"
+         "a"},
         {decode_utf32be, std::string("\0\x01\xF6\x00", 4), 64, 4, 4, "\xF0\x9F\x98\x80"},
         {decode_utf32le, std::string("a\0\0\0b\0\0", 7), 64, 1, 4, "a"},  // a unit cut short waits
         {decode_utf32le, std::string("a\0\0\0\xE5\x65\0\0", 8), 3, 1, 4, "a"},  // no room for 日
         {decode_utf32le, std::string("a\0\0\0\0\xD8\0\0", 8), 64, -2, 4, "a"},  // a surrogate
-        {decode_utf32be, std::string("\0\x11\0\0", 4), 64, -2, 0, ""},  // above U+10FFFF
+        {decode_utf32be, std::string("\0\x11\0\0", 4), 64, -2, 0, ""},          // above U+10FFFF
     };
     for (const auto& c : cases) {
         const decoded result = decode(c.bytes, c.room, c.function);

@@ -28,10 +28,10 @@ std::vector<script_candidate_data> parsed(const std::string& text) {
 }
 
 TEST(ScriptLoad, ReadsEveryField) {
-    const auto list = parsed(items(candidate(
-        "<title> 今日 </title><comment>&lt;b&gt;bold&lt;/b&gt;</comment>"
-        "<alternative type=\"definite_string\">alt</alternative>"
-        "<alternative_alias>alias</alternative_alias><info>i</info>")));
+    const auto list =
+        parsed(items(candidate("<title> 今日 </title><comment>&lt;b&gt;bold&lt;/b&gt;</comment>"
+                               "<alternative type=\"definite_string\">alt</alternative>"
+                               "<alternative_alias>alias</alternative_alias><info>i</info>")));
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].title, u" 今日 ");
     EXPECT_EQ(list[0].comment, u"<b>bold</b>");
@@ -50,8 +50,8 @@ TEST(ScriptLoad, ReadsItemsAtAnyDepthAndSkipsOtherTypes) {
     const auto list = parsed(items(
         candidate("<title>1</title>") + "<group>" + candidate("<title>2</title>") +
         "<item type=\"Script_Candidate\"><title>x</title></item><item><title>y</title></item>" +
-        "<item type=\"script_candidate \"><title>z</title></item>" +
-        "<deeper>" + candidate("<title>3</title>") + "</deeper></group>" +
+        "<item type=\"script_candidate \"><title>z</title></item>" + "<deeper>" +
+        candidate("<title>3</title>") + "</deeper></group>" +
         candidate("<title>4</title>" + candidate("<title>5</title>"))));
     ASSERT_EQ(list.size(), 5u);
     // Item 5 nests inside item 4: both are read, and 4's title is its own child's text only.

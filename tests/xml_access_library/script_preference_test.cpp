@@ -50,9 +50,9 @@ TEST(ScriptPreference, MissingFieldsStayDefault) {
 }
 
 TEST(ScriptPreference, OnlyDirectChildrenAndTheirFirstOccurrenceCount) {
-    const script_preference_data data = parsed(document(
-        "<info><name>nested</name><major_version>9</major_version></info>"
-        "<description>first</description><description>second</description>"));
+    const script_preference_data data =
+        parsed(document("<info><name>nested</name><major_version>9</major_version></info>"
+                        "<description>first</description><description>second</description>"));
     EXPECT_EQ(data.name, u"");
     EXPECT_EQ(data.major_version, 0);
     EXPECT_EQ(data.description, u"first");
@@ -61,10 +61,14 @@ TEST(ScriptPreference, OnlyDirectChildrenAndTheirFirstOccurrenceCount) {
 TEST(ScriptPreference, TextsAreCutInUtf16CodeUnits) {
     const std::u16string long_name = std::u16string(99, u'名') + u"\U0001F600" + u"tail";
     const std::u16string long_short = u"\U0001F600" + std::u16string(19, u'x');
-    const script_preference_data data = parsed(document(
-        "<name>" + utf8(long_name) + "</name><name_short>" + utf8(long_short) + "</name_short>"
-        "<description>" + std::string(300, 'd') + "</description>"
-        "<copyright>" + std::string(256, 'c') + "</copyright>"));
+    const script_preference_data data =
+        parsed(document("<name>" + utf8(long_name) + "</name><name_short>" + utf8(long_short) +
+                        "</name_short>"
+                        "<description>" +
+                        std::string(300, 'd') +
+                        "</description>"
+                        "<copyright>" +
+                        std::string(256, 'c') + "</copyright>"));
     EXPECT_EQ(data.name, long_name.substr(0, 100));
     EXPECT_EQ(data.name.back(), char16_t(0xD83D));  // the pair is split, as counted
     EXPECT_EQ(data.name_short, long_short.substr(0, 16));
@@ -76,9 +80,15 @@ TEST(ScriptPreference, VersionsFollowTheStrtolRule) {
     const struct {
         const char* text;
         int value;
-    } cases[] = {{"7", 7},   {" 7", 7},   {"+7", 7},  {"007", 7}, {"100", 100}, {"0", 0},
-                 {"\n\t7", 7}, {"101", 0}, {"-1", 0},  {"7 ", 0}, {"7a", 0},    {"", 0},
-                 {"0x10", 0}, {"99999999999999999999", 0}, {"+-7", 0}, {"7.0", 0}, {"-0", 0}};
+    } cases[] = {{"7", 7},     {" 7", 7},
+                 {"+7", 7},    {"007", 7},
+                 {"100", 100}, {"0", 0},
+                 {"\n\t7", 7}, {"101", 0},
+                 {"-1", 0},    {"7 ", 0},
+                 {"7a", 0},    {"", 0},
+                 {"0x10", 0},  {"99999999999999999999", 0},
+                 {"+-7", 0},   {"7.0", 0},
+                 {"-0", 0}};
     for (const auto& sample : cases) {
         const script_preference_data data =
             parsed(document(std::string("<major_version>") + sample.text +

@@ -147,8 +147,8 @@ TEST(GetRootNode, AZeroCharacterIsNotWellFormed) {
         xml_access_utility_impl source(document);
         EXPECT_EQ(message_of([&] { get_root_node(source); }), root_failure);
         const int line = document.find('\n') == std::string::npos ? 1 : 3;
-        EXPECT_EQ(source.diagnostic().rfind(u"At line " + utility::utf8_to_utf16(
-                                                std::to_string(line)) + u"\n", 0),
+        EXPECT_EQ(source.diagnostic().rfind(
+                      u"At line " + utility::utf8_to_utf16(std::to_string(line)) + u"\n", 0),
                   0u)
             << utility::utf16_to_utf8(source.diagnostic());
     }

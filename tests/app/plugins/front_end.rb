@@ -11,7 +11,16 @@ module Vuro_plugin
       STDERR.print "#{request['proxy_name'].length}|#{request['proxy_port']}"
       { 'candidate' => [] }
     when 'slow'
+      # Partial output, then (for a test that waits for it) a file saying the plug-in hangs.
+      print 'before the hang'
+      STDERR.print 'error before the hang'
+      $stdout.flush
+      $stderr.flush
+      File.write(ENV['FRONT_END_HANGS'], '') if ENV['FRONT_END_HANGS']
       sleep 30
+    when 'large'
+      print 'o' * ((10 << 20) + 1)
+      { 'candidate' => [] }
     when 'flood'
       STDERR.write('e' * (65 << 20))
       { 'candidate' => [] }
