@@ -27,7 +27,7 @@ std::u16string with_crlf_line_ends(const std::u16string& text) {
 
 std::u16string box_text_of_output(std::string_view bytes) {
     if (bytes.empty()) return {};
-    return with_crlf_line_ends(utility::utf8_to_utf16(std::string(bytes)));
+    return with_crlf_line_ends(utility::output_to_utf16(std::string(bytes)));
 }
 
 std::u16string box_text_of_notice(std::u16string_view notice) {

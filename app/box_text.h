@@ -6,7 +6,7 @@
 
 namespace vuro_plugin {
 
-// The bytes as UTF-16 (invalid UTF-8 becomes U+FFFD) with every line end, LF, CR or
+// The bytes as UTF-16 (see utility::output_to_utf16) with every line end, LF, CR or
 // CR LF, made CR LF, and a closing CR LF. Empty bytes give an empty text.
 std::u16string box_text_of_output(std::string_view bytes);
 // The notice's line and a closing CR LF.

@@ -1,9 +1,18 @@
 # plugdebug_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
-#                    [TIMEOUT <seconds>])
+#                    [TIMEOUT <seconds>] [REAL_RUBY])
 # One GoogleTest executable registered as one CTest test. Each test process runs in a
 # fresh scratch home (see tests/support/test_main.cpp), never in the real one.
+# REAL_RUBY: under Windows the test runs the real Windows Ruby, the ruby-* folder of
+# PLUGDEBUG_WINDOWS_DEPS, which goes on Wine's search path for this test only (label
+# "real_ruby"); without that folder the test is built but disabled.
 function(plugdebug_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "REAL_RUBY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(ARG_REAL_RUBY AND WIN32)
+    set(ruby ${PLUGDEBUG_WINDOWS_DEPS})
+    list(FILTER ruby INCLUDE REGEX "/ruby-[^/]*$")
+    string(REPLACE "/" "\\" ruby_bin "Z:${ruby}/bin")
+    list(APPEND ARG_LABELS real_ruby)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE plugdebug_test_main ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
@@ -13,5 +22,11 @@ function(plugdebug_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_REAL_RUBY AND WIN32)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "WINEPATH=${ruby_bin}")
+    if(NOT ruby)
+      set_tests_properties(${name} PROPERTIES DISABLED TRUE)
+    endif()
   endif()
 endfunction()

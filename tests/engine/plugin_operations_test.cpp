@@ -11,6 +11,7 @@
 #include "tests/bridges/xml_check.h"
 #include "tests/engine/plugin_folder.h"
 #include "tests/support/expect_error.h"
+#include "text_escape/text_escape.h"
 #include "utility/data_folder.h"
 
 namespace instance_test {
@@ -39,9 +40,10 @@ std::unique_ptr<processing_request> make_request(const request_texts& texts) {
 
 std::string utf8(const std::u16string& text) { return utility::utf16_to_utf8(text); }
 
-// <data folder>PLUGIN/<name>/ in UTF-8.
+// <data folder>PLUGIN/<name>/ in UTF-8, with slashes (on Windows too) as the bridges get it.
 std::string preference_folder(const std::u16string& name) {
-    return utf8(utility::get_vuro_direct_data_folder() + u"PLUGIN/" + name + u"/");
+    return utf8(text_escape::to_forward_slashes(utility::get_vuro_direct_data_folder() +
+                                                u"PLUGIN/" + name + u"/"));
 }
 
 // One viewer item of plug-in index 3 and generation 7.

@@ -47,6 +47,34 @@ TEST(TextConversion, AnsiFollowsTheLocale) {
     EXPECT_EQ(utility::ansi_to_utf16("\x93\xFA"), u"日");
 }
 
+// Ruby on Windows writes a file name it could not load in the ANSI code page, next to
+// UTF-8 from the plug-in and from Ruby's own folder names.
+TEST(TextConversion, OutputReadsUtf8AndTheAnsiCodePageMixed) {
+#ifndef _WIN32
+    {
+        test_support::scoped_locale locale("C");  // the ANSI code page is UTF-8: as before
+        EXPECT_EQ(utility::output_to_utf16("\x93\xFA\xE6\x97\xA5"), u"\uFFFD\uFFFD日");
+    }
+    test_support::scoped_locale locale("ja_JP.SJIS");
+#endif
+    const struct {
+        const char* bytes;
+        std::u16string text;
+    } cases[] = {
+        {"\xE6\x97\xA5\xE6\x9C\xAC", u"日本"},
+        // 本 is 96 7B: its second byte is ASCII.
+        {"-- Z:/\x93\xFA\x96\x7B/\x96\xB3\x82\xA2.rb (LoadError)",
+         u"-- Z:/日本/無い.rb (LoadError)"},
+        {"<internal:C:/\xE6\x97\xA5/k.rb>: \x93\xFA", u"<internal:C:/日/k.rb>: 日"},
+        {"\x93\xFA\n\xE6\x97\xA5", u"日\n日"},
+        {"\x82\xA0 \xE3\x81\x82", u"あ あ"},  // 82 cannot start UTF-8
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(utility::output_to_utf16(c.bytes), c.text);
+    }
+}
+
 TEST(CaseHandling, NarrowUpperCaseTouchesAsciiLettersOnly) {
     EXPECT_EQ(utility::to_upper(std::string("syntax ok\n")), "SYNTAX OK\n");
     const std::string utf8_a_umlaut = "\xC3\xA4";
