@@ -4,7 +4,8 @@
 # fresh scratch home (see tests/support/test_main.cpp), never in the real one.
 # REAL_RUBY: under Windows the test runs the real Windows Ruby, the ruby-* folder of
 # PLUGDEBUG_WINDOWS_DEPS, which goes on Wine's search path for this test only (label
-# "real_ruby"); without that folder the test is built but disabled.
+# "real_ruby"), with a longer time-out (a Ruby start under Wine takes a second or more);
+# without that folder the test is built but disabled.
 function(plugdebug_add_test name)
   cmake_parse_arguments(ARG "REAL_RUBY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(ARG_REAL_RUBY AND WIN32)
@@ -12,6 +13,9 @@ function(plugdebug_add_test name)
     list(FILTER ruby INCLUDE REGEX "/ruby-[^/]*$")
     string(REPLACE "/" "\\" ruby_bin "Z:${ruby}/bin")
     list(APPEND ARG_LABELS real_ruby)
+    if(NOT ARG_TIMEOUT)
+      set(ARG_TIMEOUT 900)
+    endif()
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE plugdebug_test_main ${ARG_LIBS})

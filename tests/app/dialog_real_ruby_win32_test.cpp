@@ -70,8 +70,6 @@ protected:
     static std::wstring box(const dialog& d, control_id id) { return window_text(item(d, id)); }
 
     test_support::scratch_folder folder_;
-    const fs::path marker_ = folder_.path() / "pid";
-    test_support::scoped_environment marker_variable_{"REAL_RUBY_MARKER", marker_.string()};
     test_support::message_box_answerer answerer_;  // no run here shows a message
 };
 
@@ -108,7 +106,7 @@ TEST_F(dialog_real_ruby_test, shows_ruby_s_own_messages_readable) {
     } cases[] = {
         {L"日本語 フォルダ", "    raise '日本語の例外'\n",
          L"日本語 フォルダ/x.rb:3:in `run_process': 日本語の例外 (RuntimeError)\r\n"},
-        {L"日本語 フォルダ\\한국", "    {}\n", L"/日本語 フォルダ/??/x.rb (LoadError)\r\n"},
+        {L"日本語 フォルダ\\한국", "    {}\n", L"/日本語 フォルダ/?\?/x.rb (LoadError)\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(narrow(c.folder));
@@ -122,32 +120,35 @@ TEST_F(dialog_real_ruby_test, shows_ruby_s_own_messages_readable) {
     }
 }
 
-// A plug-in that says its process id and sleeps: the time limit, or closing the window,
-// ends that process (waited for by its id) and leaves no bridge file.
+// A plug-in that says its process id and sleeps: the time limit (30 s, for a loaded
+// machine, where a Ruby start under Wine can take ten), or closing the window, ends that
+// process (waited for by its id) and leaves no bridge file in the data folder.
 TEST_F(dialog_real_ruby_test, time_limit_and_closing_end_the_interpreter) {
+    const fs::path marker = folder_.path() / "pid";
+    const test_support::scoped_environment marker_variable("REAL_RUBY_MARKER", marker.string());
     const std::string sleeper =
-        "File.write(ENV['REAL_RUBY_MARKER'], Process.pid.to_s)\nsleep 120\n"
-        "module Vuro_plugin\n  def run_process(request)\n    {}\n  end\nend\n";
+        "File.write(ENV['REAL_RUBY_MARKER'], Process.pid.to_s)\nsleep 120\n";
     for (const bool close : {false, true}) {
         SCOPED_TRACE(close ? "closed" : "time limit");
-        fs::remove(marker_);
+        fs::remove(marker);
         controller_options options;
-        options.runner.limit_ms = 10000;
+        options.runner.limit_ms = 30000;
         auto d = run(close ? L"close" : L"limit", L"sleeper.rb", sleeper, options);
         DWORD id = 0;
-        ASSERT_TRUE(pump_until([&] { return bool(std::ifstream(marker_) >> id); }));
+        ASSERT_TRUE(pump_until([&] { return bool(std::ifstream(marker) >> id); }));
         const test_support::process_watch watch({id});
         if (close) {
             ::SendMessageW(d->window(), WM_CLOSE, 0, 0);
             EXPECT_EQ(d->window(), nullptr);
         } else {
             ASSERT_TRUE(pump_until([&] { return !d->run_in_progress(); }));
-            const std::u16string notice = time_limit_notice(script_call::processing, 10000);
+            const std::u16string notice = time_limit_notice(script_call::processing, 30000);
             EXPECT_NE(box(*d, id_standard_error).find(std::wstring(notice.begin(), notice.end())),
                       std::wstring::npos);
         }
         EXPECT_TRUE(pump_until([&] { return watch.all_ended(); }, 30s));
-        EXPECT_TRUE(fs::is_empty(data_folder()));
+        for (const auto& left : fs::directory_iterator(data_folder()))  // other tests' folders stay
+            EXPECT_FALSE(left.is_regular_file()) << narrow(left.path().wstring());
     }
 }
 

@@ -171,7 +171,7 @@ TEST_F(plugin_operations_test, failed_or_odd_processing_adds_what_it_should) {
 TEST_F(plugin_operations_test, cancelled_token_stops_every_call_of_the_instance) {
     runner_settings settings;
     settings.cancel = std::make_shared<cancel_token>();
-    const auto script = echo(language(0), true, true, settings);
+    const auto script = echo(bridge_test::languages().front(), true, true, settings);
     settings.cancel->cancel();
     const auto message = script->create_plugin_message(0, 0);
     const auto callback = std::make_unique<callback_request>();
