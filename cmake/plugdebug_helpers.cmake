@@ -4,8 +4,9 @@
 # fresh scratch home (see tests/support/test_main.cpp), never in the real one.
 # REAL_RUBY: under Windows the test runs the real Windows Ruby, the ruby-* folder of
 # PLUGDEBUG_WINDOWS_DEPS, which goes on Wine's search path for this test only (label
-# "real_ruby"), with a longer time-out (a Ruby start under Wine takes a second or more);
-# without that folder the test is built but disabled.
+# "real_ruby"), with a longer time-out (a Ruby start under Wine takes a second or more),
+# never beside another test that runs bridges in the Wine prefix's data folder (lock
+# wine_data_folder); without that folder the test is built but disabled.
 function(plugdebug_add_test name)
   cmake_parse_arguments(ARG "REAL_RUBY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(ARG_REAL_RUBY AND WIN32)
@@ -28,7 +29,8 @@ function(plugdebug_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
   if(ARG_REAL_RUBY AND WIN32)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "WINEPATH=${ruby_bin}")
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "WINEPATH=${ruby_bin}"
+      RESOURCE_LOCK wine_data_folder)
     if(NOT ruby)
       set_tests_properties(${name} PROPERTIES DISABLED TRUE)
     endif()

@@ -147,7 +147,8 @@ TEST_F(dialog_real_ruby_test, time_limit_and_closing_end_the_interpreter) {
                       std::wstring::npos);
         }
         EXPECT_TRUE(pump_until([&] { return watch.all_ended(); }, 30s));
-        for (const auto& left : fs::directory_iterator(data_folder()))  // other tests' folders stay
+        // Other test programs' preference folders stay (see dialog_win32_test.cpp).
+        for (const auto& left : fs::directory_iterator(data_folder()))
             EXPECT_FALSE(left.is_regular_file()) << narrow(left.path().wstring());
     }
 }
