@@ -23,6 +23,9 @@ inline constexpr char16_t empty_lookup_text[] =
     u"検索対象となる文字列を設定してから実行してください";
 inline constexpr char16_t lookup_text_too_long[] =
     u"検索対象となる文字列は200文字以内にしてください";
+// Beside the "表記" box when what was pasted or typed did not fit.
+inline constexpr char16_t lookup_text_cut[] =
+    u"表記は 200 文字（UTF-16 で 200 単位）までのため、入りきらない分を切り捨てました。";
 // The title's end while a run goes.
 inline constexpr char16_t run_going_title_suffix[] = u"（実行中 — Esc で中止）";
 
