@@ -1,7 +1,5 @@
 #include "app/lookup_text_fit.h"
 
-#include <algorithm>
-
 namespace vuro_plugin {
 namespace {
 
@@ -19,7 +17,8 @@ bool splits_pair(const std::u16string& text, std::size_t at) {
 bool fit_lookup_text(std::u16string& text, std::size_t& cursor, std::size_t capacity) {
     if (text.size() <= capacity) return false;
     const std::size_t excess = text.size() - capacity;
-    std::size_t end = std::clamp(cursor, excess, text.size());
+    // A cursor with less than the excess before it did not end the insertion: the tail goes.
+    std::size_t end = cursor >= excess && cursor <= text.size() ? cursor : text.size();
     std::size_t start = end - excess;
     if (splits_pair(text, start)) --start;
     if (splits_pair(text, end)) ++end;

@@ -16,6 +16,7 @@
 #include <QValidator>
 #include <QtMath>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "app/debugger_texts.h"
@@ -229,16 +230,18 @@ QWidget* Cvuro_direct_script_plugin_testDlg::control(control_id id) const {
 // The remembered size, never below the template's; the window opens centred on its screen,
 // as the template asks, so that a message box at start stands over where it will be.
 void Cvuro_direct_script_plugin_testDlg::restore_size() {
-    if (const auto remembered = load_window_size()) {
+    const std::optional<remembered_window> remembered = load_window_size();
+    if (remembered) {
         const window_size size = at_least({remembered->width, remembered->height},
                                           {template_size().width(), template_size().height()});
         resize(size.width, size.height);
-        if (remembered->maximized) setWindowState(windowState() | Qt::WindowMaximized);
     }
     restored_size_ = size();
     lay_out();
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    // Last: moving a window not yet shown takes its maximised state away.
+    if (remembered && remembered->maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void Cvuro_direct_script_plugin_testDlg::resizeEvent(QResizeEvent* event) {
