@@ -556,7 +556,7 @@ void hold_keys(std::initializer_list<int> keys) {
     ::SetKeyboardState(state);
 }
 
-TEST_F(dialog_win32_test, output_boxes_select_and_copy_from_the_keyboard) {
+TEST_F(dialog_win32_test, output_boxes_select_from_the_keyboard) {
     add_plugin("a.rb", "#\n");
     auto d = open();
     const HWND box = item(*d, id_standard_output);
@@ -573,16 +573,10 @@ TEST_F(dialog_win32_test, output_boxes_select_and_copy_from_the_keyboard) {
                        reinterpret_cast<LPARAM>(&end));
         return std::pair{start, end};
     };
-    key({VK_CONTROL}, WM_KEYDOWN, VK_END);
+    // Shift with the arrows is the edit control's own; Ctrl+A is the dialog's.
     key({VK_CONTROL}, WM_KEYDOWN, VK_HOME);
     for (int i = 0; i < 6; ++i) key({VK_SHIFT}, WM_KEYDOWN, VK_RIGHT);
     EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>{0, 6}));
-    key({VK_CONTROL}, WM_CHAR, 0x03);  // Ctrl+C
-    ASSERT_TRUE(::OpenClipboard(d->window()));
-    const HANDLE copied = ::GetClipboardData(CF_UNICODETEXT);
-    EXPECT_STREQ(copied ? static_cast<const wchar_t*>(::GlobalLock(copied)) : L"", L"syntax");
-    if (copied) ::GlobalUnlock(copied);
-    ::CloseClipboard();
     key({VK_CONTROL}, WM_CHAR, 0x01);  // Ctrl+A
     EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>{0, 22}));
     EXPECT_EQ(window_text(box), L"syntax ok\r\n<itemlist/>");
