@@ -107,7 +107,7 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
     if (options.watch) {
         return watch_plugin(
             *plugin, settings.runner.cancel,
-            [&] { run_and_follow(options, *plugin, text, settings, out, err); }, err);
+            [&] { return run_and_follow(options, *plugin, text, settings, out, err); }, err);
     }
     // A signal stops the call under way (and every later one) through the token; the
     // program ends with the signal's code once the engine has ended the child's tree.

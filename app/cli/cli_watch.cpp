@@ -135,11 +135,6 @@ void rerun_on_save::stop() {
     state_->cancel->cancel();
 }
 
-bool rerun_on_save::folder_gone() const {
-    const std::lock_guard<std::mutex> lock(state_->mutex);
-    return state_->gone;
-}
-
 namespace {
 
 constexpr char program[] = "plugdebug-cli: ";
@@ -165,7 +160,7 @@ std::string separator_line(int number, const std::u16string& plugin,
 }  // namespace
 
 int watch_plugin(const plugin_entry& plugin, const std::shared_ptr<cancel_token>& cancel,
-                 const std::function<void()>& run_once, std::ostream& err) {
+                 const std::function<int()>& run_once, std::ostream& err) {
     const std::string folder = utility::utf16_to_utf8(plugin.folder);
     std::optional<rerun_on_save> watch;
     try {
@@ -177,14 +172,20 @@ int watch_plugin(const plugin_entry& plugin, const std::shared_ptr<cancel_token>
     const platform::termination_signals signals([&watch](int) { watch->stop(); });
     err << program << "watching " << folder
         << " for saves of .rb, .pl, .py and .xml files; Ctrl+C ends\n";
+    bool refused = false;
     watch->run_until_stopped([&](int number, const std::vector<std::u16string>& saved) {
         err << separator_line(number, plugin.file_name, saved) << std::flush;
-        if (file_exists(plugin.folder + plugin.file_name)) return run_once();
-        err << program << utility::utf16_to_utf8(plugin.file_name)
-            << " is missing; the next save runs it again\n"
-            << std::flush;
+        if (!file_exists(plugin.folder + plugin.file_name)) {
+            err << program << utility::utf16_to_utf8(plugin.file_name)
+                << " is missing; the next save runs it again\n"
+                << std::flush;
+        } else if (run_once() == exit_usage && number == 1) {
+            refused = true;
+            watch->stop();
+        }
     });
     if (signals.received() != 0) return signals.received();
+    if (refused) return exit_usage;
     err << program << "the folder " << folder << " went away; watching ended\n";
     return exit_failure;
 }

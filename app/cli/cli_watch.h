@@ -43,8 +43,6 @@ public:
     void run_until_stopped(const run_function& run);
     // From any thread: the run under way is cancelled and no other starts.
     void stop();
-    // After run_until_stopped: true when it ended because the folder went away.
-    bool folder_gone() const;
 
     struct state;
 
@@ -53,10 +51,11 @@ private:
 };
 
 // The whole --watch command: a separator line with the time on `err` before each run of
-// `run_once`, until Ctrl+C or another termination request (its exit code is returned,
-// after the run under way has stopped through `cancel`), or until the folder goes away
-// or cannot be watched (exit_failure).
+// `run_once` (which returns the exit code of a single run), until Ctrl+C or another
+// termination request (its exit code is returned, after the run under way has stopped
+// through `cancel`), or until the folder goes away or cannot be watched (exit_failure).
+// A first run refused for its input (exit_usage) ends it at once: no save can mend that.
 int watch_plugin(const plugin_entry& plugin, const std::shared_ptr<cancel_token>& cancel,
-                 const std::function<void()>& run_once, std::ostream& err);
+                 const std::function<int()>& run_once, std::ostream& err);
 
 }  // namespace vuro_plugin::cli

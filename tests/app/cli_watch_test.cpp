@@ -164,4 +164,26 @@ TEST_F(cli_watch_test, a_termination_request_ends_the_run_and_the_watch_leaving_
     }
 }
 
+// Nothing a save could mend is watched for: the program ends at once, as without --watch.
+TEST_F(cli_watch_test, input_no_save_can_mend_ends_it_at_once) {
+    write(plugin_, plugin_text("mark", false));
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err_holds;
+    } cases[] = {
+        {{plugin_.string(), ""}, "検索対象となる文字列を設定してから実行してください"},
+        {{plugin_.string(), std::string(201, 'a')}, "200文字以内"},
+        {{(folder_ / "missing.rb").string(), "x"}, "no such plug-in file"},
+        {{"--list"}, "--watch needs PLUGIN and TEXT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err_holds);
+        std::vector<std::string> arguments{PLUGDEBUG_CLI, "--watch"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        test_support::started_program cli(arguments, out_, err_);
+        EXPECT_EQ(cli.exit_code(), 2);
+        EXPECT_NE(file_text(err_).find(c.err_holds), std::string::npos) << file_text(err_);
+    }
+}
+
 }  // namespace
