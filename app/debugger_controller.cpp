@@ -77,11 +77,11 @@ run_result debugger_controller::OnRun(const run_request& request, bool keep_inst
         return run(request, keep_instance);
     } catch (const std::exception& error) {
         report_failure(error);
-        return {run_result::outcome::failed, error.what(), {}, {}};
+        return run_result::ended(run_result::outcome::failed, error.what());
     } catch (...) {
         const std::runtime_error unknown("unknown exception");
         report_failure(unknown);
-        return {run_result::outcome::failed, unknown.what(), {}, {}};
+        return run_result::ended(run_result::outcome::failed, unknown.what());
     }
 }
 
@@ -99,19 +99,19 @@ run_result debugger_controller::run(const run_request& request, bool keep_instan
     set_stage(false, 30);
     if (!instance) {
         set_stage(true, 0);
-        return {run_result::outcome::no_language, {}, {}, {}};
+        return run_result::ended(run_result::outcome::no_language);
     }
 
     set_stage(false, 60);
     instance->prepare_processing();
     const message_handle message = instance->create_plugin_message(request.window, 0);
+    bool too_large = false;
     {
         vuro_plugin_message_quit_flag quit_flag;
         processing_request processing{};
         // One read of the settings both fills the request and says why it used defaults.
         const utility::direct_settings_read settings = utility::read_direct_settings();
         fill_processing_request(processing, request.text, settings.settings);
-        bool too_large = false;
         try {
             instance->run_processing(message, processing, quit_flag);
         } catch (const xml_access_library::document_too_large&) {
@@ -130,7 +130,20 @@ run_result debugger_controller::run(const run_request& request, bool keep_instan
     set_stage(false, 90);
     instance->complete_processing();
     set_stage(true, 100);
-    run_result result{run_result::outcome::completed, {}, {}, {}};
+    return completed(instance, message, too_large, keep_instance);
+}
+
+run_result debugger_controller::completed(const instance_handle& instance,
+                                          const message_handle& message, bool too_large,
+                                          bool keep_instance) {
+    const auto& script = dynamic_cast<const vuro_plugin_instance_script&>(*instance);
+    run_result result = run_result::ended(run_result::outcome::completed);
+    result.timings = {syntax_check_ms_, script.last_call().elapsed_ms};
+    result.candidates.items =
+        read_viewer_document(instance->get_plugin_receive_data(message, 0, 0).xml);
+    if (result.candidates.items.empty())
+        result.candidates.why_none =
+            too_large ? texts::output_too_large : why_no_candidates(script.last_call().output);
     if (keep_instance) {
         result.instance = instance;
         result.message = message;
@@ -142,7 +155,7 @@ run_result debugger_controller::run(const run_request& request, bool keep_instan
 run_result debugger_controller::stopped() {
     append_notice(output_box::standard_error, texts::run_stopped);
     set_stage(true, 0);
-    return {run_result::outcome::stopped, {}, {}, {}};
+    return run_result::ended(run_result::outcome::stopped);
 }
 
 // The user can try again at once: buttons back, bar back to 0.
@@ -162,6 +175,7 @@ instance_handle debugger_controller::CreateScriptInstance(const std::u16string& 
         append_call(instance->last_call(), script_call::syntax_check, language.interpreter);
         if (passed) {
             interpreter_ = language.interpreter;
+            syntax_check_ms_ = instance->last_call().elapsed_ms;
             return instance;
         }
         if (instance->last_call().result == command_result::cancelled) break;

@@ -7,11 +7,13 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/debugger_view.h"
 #include "app/plugin_discovery.h"
 #include "app/run_notices.h"
+#include "app/viewer_candidates.h"
 #include "engine/abstract_vuro_plugin_instance.h"
 #include "engine/execute_command.h"
 
@@ -37,6 +39,12 @@ struct run_request {
     std::int64_t window = 0;  // the native window, for the plug-in's message factory
 };
 
+// Wall times of a run's two interpreter calls on a monotonic clock; -1 for a call not made.
+struct run_timings {
+    std::int64_t syntax_check_ms = -1;  // the check that passed
+    std::int64_t processing_ms = -1;
+};
+
 // What one Run came to.
 struct run_result {
     enum class outcome {
@@ -51,6 +59,16 @@ struct run_result {
     // Kept only when asked for: the instance and the message of the processing call.
     instance_handle instance;
     message_handle message;
+    run_timings timings;
+    // completed: the candidates as the host's viewer receives them, or why there are none.
+    viewer_candidates candidates;
+
+    static run_result ended(outcome how, std::string error = {}) {
+        run_result result;
+        result.result = how;
+        result.error = std::move(error);
+        return result;
+    }
 };
 
 // What a plug-in command after a run came to.
@@ -110,6 +128,8 @@ private:
     void set_stage(bool buttons, int percent);
     run_result run(const run_request& request, bool keep_instance);
     run_result stopped();
+    run_result completed(const instance_handle& instance, const message_handle& message,
+                         bool too_large, bool keep_instance);
     command_outcome show_command_call(const vuro_plugin_instance_script& script,
                                       const std::u16string& method, const std::u16string& name);
     void report_failure(const std::exception& error);
@@ -118,7 +138,8 @@ private:
     std::u16string plugin_folder_;
     controller_options options_;
     std::vector<plugin_entry> plugins_;
-    std::u16string interpreter_;  // of the language whose syntax check passed last
+    std::u16string interpreter_;         // of the language whose syntax check passed last
+    std::int64_t syntax_check_ms_ = -1;  // of that check
 };
 
 }  // namespace vuro_plugin

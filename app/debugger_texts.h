@@ -40,6 +40,13 @@ inline constexpr char16_t interpreter_not_started_after[] =
 inline constexpr char16_t output_too_large[] =
     u"（標準出力が 10 MiB を超えたため、候補の文書として読み込めませんでした。"
     u"出力は取り込んだ分だけ表示しています）";
+// Why a completed run has no candidates to preview.
+inline constexpr char16_t no_candidates_empty_output[] =
+    u"候補はありません。プラグインは標準出力に何も書きませんでした。";
+inline constexpr char16_t no_candidates_not_a_document[] =
+    u"候補はありません。標準出力は候補の文書として読めませんでした。\n";
+inline constexpr char16_t no_candidates_in_document[] =
+    u"候補はありません。候補の文書に type=\"script_candidate\" の item がありません。";
 // In place of the output past a dialog box's display limit, around the limit's number.
 inline constexpr char16_t box_display_limited_before[] = u"（出力が大きいため、この欄には先頭の ";
 inline constexpr char16_t box_display_limited_after[] =

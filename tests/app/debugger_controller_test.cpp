@@ -255,6 +255,45 @@ TEST_F(debugger_controller_test, runs_that_end_early_show_what_was_captured_then
     }
 }
 
+// A completed run carries its candidates as the host's viewer reads them, or why there are
+// none, and the times of its two calls.
+TEST_F(debugger_controller_test, completed_runs_give_the_viewer_candidates_or_say_why_none) {
+    const struct {
+        std::u16string text;
+        std::vector<std::u16string> titles;
+        std::u16string why_none_start;
+    } cases[] = {
+        {u"two", {u"一", u"二"}, u""},
+        {u"links", {u"web", u"ftp"}, u""},
+        {u"proxy", {}, texts::no_candidates_in_document},
+        {u"zero", {}, texts::no_candidates_not_a_document},
+        {u"large", {}, texts::output_too_large},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utility::utf16_to_utf8(c.text));
+        const run_result result = run(front_end.c_str(), c.text);
+        ASSERT_EQ(result.result, run_result::outcome::completed);
+        std::vector<std::u16string> titles;
+        for (const viewer_candidate& candidate : result.candidates.items)
+            titles.push_back(candidate.title);
+        EXPECT_EQ(titles, c.titles);
+        EXPECT_EQ(result.candidates.why_none.substr(0, c.why_none_start.size()), c.why_none_start);
+        EXPECT_EQ(result.candidates.why_none.empty(), c.why_none_start.empty());
+        EXPECT_GE(result.timings.syntax_check_ms, 0);
+        EXPECT_GE(result.timings.processing_ms, 0);
+    }
+    const run_result links = run(front_end.c_str(), u"links");
+    ASSERT_EQ(links.candidates.items.size(), 2u);
+    const viewer_candidate& web = links.candidates.items[0];
+    EXPECT_NE(web.comment.find(u"a&lt;b"), std::u16string::npos);  // escaped once for XHTML
+    EXPECT_EQ(web.alternative_type, u"url_jump_string");
+    EXPECT_EQ(web.target, u"https://x/");
+    EXPECT_EQ(web.alias, u"site");
+    EXPECT_EQ(web.info, u"i");
+    EXPECT_EQ(links.candidates.items[1].target, u"");  // dropped with its type
+    EXPECT_EQ(links.candidates.items[1].alternative_type, u"");
+}
+
 // A syntax check that hangs (here the interpreter itself: a stand-in "ruby" first on the
 // PATH) is ended after what it printed, and named as the call that hung.
 TEST_F(debugger_controller_test, syntax_check_past_the_time_limit_says_which_call) {

@@ -4,6 +4,13 @@ module Vuro_plugin
     case request['composition_string']
     when 'two'
       { 'candidate' => [{ 'hyoki' => '一' }, { 'hyoki' => '二' }] }
+    when 'links'
+      # The viewer document keeps an address only when it starts with http.
+      { 'candidate' => [
+        { 'hyoki' => 'web', 'comment' => 'a<b', 'info' => 'i', 'alternative' => 'https://x/',
+          'alternative_type' => 'url_jump_string', 'alternative_alias' => 'site' },
+        { 'hyoki' => 'ftp', 'alternative' => 'ftp://x/', 'alternative_type' => 'url_jump_string' }
+      ] }
     when 'zero'
       print "ab\0cd"
       { 'candidate' => [] }
