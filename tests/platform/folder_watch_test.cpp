@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -16,9 +15,20 @@ namespace {
 namespace fs = std::filesystem;
 using platform::folder_watch;
 
-void write(const fs::path& path, const std::string& text,
-           std::ios::openmode mode = std::ios::trunc) {
-    std::ofstream(path, std::ios::binary | std::ios::out | mode) << text;
+enum class act { write, append, rename, remove, make_folder };
+struct step {
+    act what;
+    const char* name;
+    const char* to = nullptr;  // rename: the new name
+};
+
+void take(const fs::path& folder, const step& s) {
+    const fs::path path = folder / fs::u8path(s.name);
+    if (s.what == act::write || s.what == act::append)
+        std::ofstream(path, s.what == act::append ? std::ios::app : std::ios::trunc) << "x\n";
+    if (s.what == act::rename) fs::rename(path, folder / s.to);
+    if (s.what == act::remove) fs::remove_all(path);
+    if (s.what == act::make_folder) fs::create_directory(path);
 }
 
 // The names of the changes until `last` is among them, each once (on Windows one write may
@@ -36,56 +46,37 @@ std::vector<std::u16string> names_until(folder_watch& watch, const std::u16strin
 }
 
 // Each case ends by writing "end.xml", so that what is ignored shows as absent from the
-// names before it, without waiting for nothing to happen.
+// names before it, without waiting for nothing to happen. Subfolders are not watched.
 TEST(folder_watch, reports_saves_of_watched_files_only) {
     const struct {
         const char* name;
-        std::function<void(const fs::path&)> change;
+        std::vector<step> steps;
         std::vector<std::u16string> expected;
     } cases[] = {
-        {"write in place",
-         [](const fs::path& f) { write(f / "a.rb", "more\n", std::ios::app); },
-         {u"a.rb"}},
+        {"write in place", {{act::append, "a.rb"}}, {u"a.rb"}},
         {"new file renamed over",
-         [](const fs::path& f) {
-             write(f / "a.rb.new", "new\n");
-             fs::rename(f / "a.rb.new", f / "a.rb");
-         },
+         {{act::write, "a.rb.new"}, {act::rename, "a.rb.new", "a.rb"}},
          {u"a.rb"}},
-        {"delete", [](const fs::path& f) { fs::remove(f / "a.rb"); }, {u"a.rb"}},
-        {"renamed away", [](const fs::path& f) { fs::rename(f / "a.rb", f / "a.rb~"); }, {u"a.rb"}},
-        {"new files, each once, case ignored",
-         [](const fs::path& f) {
-             write(f / "B.PL", "1");
-             write(f / "c.py", "1");
-             write(f / "B.PL", "2");
-         },
+        {"delete", {{act::remove, "a.rb"}}, {u"a.rb"}},
+        {"renamed away", {{act::rename, "a.rb", "a.rb~"}}, {u"a.rb"}},
+        {"each name once, case ignored",
+         {{act::write, "B.PL"}, {act::write, "c.py"}, {act::append, "B.PL"}},
          {u"B.PL", u"c.py"}},
-        {"a name outside ASCII",
-         [](const fs::path& f) { write(f / fs::u8path("今日.rb"), "1"); },
-         {u"今日.rb"}},
-        {"other extensions and dot files ignored",
-         [](const fs::path& f) {
-             write(f / "notes.txt", "1");
-             write(f / "a.rbw", "1");
-             write(f / ".#a.rb", "1");  // an editor's lock file
-         },
+        {"a name outside ASCII", {{act::write, "今日.rb"}}, {u"今日.rb"}},
+        {"other extensions, an editor's lock file",
+         {{act::write, "notes.txt"}, {act::write, "a.rbw"}, {act::write, ".#a.rb"}},
          {}},
-        {"subfolders ignored",
-         [](const fs::path& f) {
-             fs::create_directory(f / "lib.rb");
-             write(f / "lib.rb" / "helper.rb", "1");
-             fs::remove_all(f / "lib.rb");
-         },
+        {"a subfolder",
+         {{act::make_folder, "lib.rb"}, {act::write, "lib.rb/helper.rb"}, {act::remove, "lib.rb"}},
          {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test_support::scratch_folder folder;
-        write(folder.path() / "a.rb", "old\n");
-        folder_watch watch(folder.u16(), {u".rb", u".pl", u".py", u".xml"});
-        c.change(folder.path());
-        write(folder.path() / "end.xml", "<end/>");
+        take(folder.path(), {act::write, "a.rb"});
+        folder_watch watch(folder.u16() + u"/", {u".rb", u".pl", u".py", u".xml"});
+        for (const step& s : c.steps) take(folder.path(), s);
+        take(folder.path(), {act::write, "end.xml"});
         std::vector<std::u16string> expected = c.expected;
         expected.push_back(u"end.xml");
         EXPECT_EQ(names_until(watch, u"end.xml"), expected);
@@ -101,15 +92,11 @@ TEST(folder_watch, a_raised_wake_up_ends_the_wait_and_wins_over_changes) {
     std::thread waker([&] { wake.raise(); });
     EXPECT_EQ(watch.wait(names, wake, 30000), folder_watch::wait_result::woken);
     waker.join();
-    write(folder.path() / "a.rb", "1");
+    take(folder.path(), {act::write, "a.rb"});
     EXPECT_EQ(watch.wait(names, wake, 30000), folder_watch::wait_result::woken);
     wake.clear();
     EXPECT_EQ(watch.wait(names, wake, 30000), folder_watch::wait_result::changed);
     EXPECT_EQ(names, std::vector<std::u16string>{u"a.rb"});
-}
-
-TEST(folder_watch, a_missing_folder_cannot_be_watched) {
-    test_support::scratch_folder folder;
     EXPECT_THROW(folder_watch(folder.u16("missing"), {u".rb"}), std::runtime_error);
 }
 
@@ -117,13 +104,11 @@ TEST(folder_watch, a_missing_folder_cannot_be_watched) {
 // Windows keeps a watched folder from being deleted.
 TEST(folder_watch, a_deleted_folder_ends_the_watch) {
     test_support::scratch_folder scratch;
-    const fs::path folder = scratch.path() / "plugin";
-    fs::create_directory(folder);
+    fs::create_directory(scratch.path() / "plugin");
     folder_watch watch(scratch.u16("plugin"), {u".rb"});
-    fs::remove_all(folder);
-    const platform::wake_up never;
+    fs::remove_all(scratch.path() / "plugin");
     std::vector<std::u16string> names;
-    EXPECT_EQ(watch.wait(names, never, 30000), folder_watch::wait_result::gone);
+    EXPECT_EQ(watch.wait(names, platform::wake_up(), 30000), folder_watch::wait_result::gone);
 }
 #endif
 
