@@ -62,8 +62,10 @@ bool comment_is_well_formed(const std::u16string& comment) {
     }
 }
 
-std::u16string comment_as_text(const std::u16string& comment) {
-    return comment_is_well_formed(comment) ? markup_removed(comment) : comment;
+comment_text comment_as_text(const std::u16string& comment) {
+    if (comment.empty()) return {texts::preview_no_comment, {}};
+    if (comment_is_well_formed(comment)) return {markup_removed(comment), {}};
+    return {comment, texts::preview_comment_not_xml};
 }
 
 }  // namespace vuro_plugin

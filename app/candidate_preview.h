@@ -43,7 +43,12 @@ std::u16string candidate_row_text(std::size_t index, const viewer_candidate& can
 // Whether the product's XML parser reads the comment as a document.
 bool comment_is_well_formed(const std::u16string& comment);
 
-// The comment for a view without a browser: markup removed when well-formed, else as it is.
-std::u16string comment_as_text(const std::u16string& comment);
+// The comment for a view without a browser: markup removed when well-formed, else as it
+// is with a note that says so; a word that there is none when it is empty.
+struct comment_text {
+    std::u16string text;
+    std::u16string note;
+};
+comment_text comment_as_text(const std::u16string& comment);
 
 }  // namespace vuro_plugin

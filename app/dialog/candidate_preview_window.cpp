@@ -69,16 +69,13 @@ void candidate_preview_window::show_comment(int row) {
         return set_note(content_.why_none);
     }
     const std::u16string& comment = content_.candidates[static_cast<std::size_t>(row)].comment;
-    if (comment.empty()) {
-        comment_->setPlainText(to_qt(texts::preview_no_comment));
-        set_note({});
-    } else if (comment_is_well_formed(comment)) {
+    if (comment_is_well_formed(comment)) {
         comment_->setHtml(to_qt(comment));
-        set_note({});
-    } else {
-        comment_->setPlainText(to_qt(comment));
-        set_note(texts::preview_comment_not_xml);
+        return set_note({});
     }
+    const comment_text shown = comment_as_text(comment);
+    comment_->setPlainText(to_qt(shown.text));
+    set_note(shown.note);
 }
 
 void candidate_preview_window::set_note(const std::u16string& text) {

@@ -84,12 +84,15 @@ TEST(candidate_preview, comment_as_text_removes_markup_only_from_a_well_formed_d
         {"an unclosed element is refused", u"<p>a<b>b</p>", false, u"<p>a<b>b</p>"},
         {"an undeclared entity is refused", u"<p>a&nbsp;b</p>", false, u"<p>a&nbsp;b</p>"},
         {"plain text is refused", u"ただの文 & more", false, u"ただの文 & more"},
-        {"empty", u"", false, u""},
+        {"empty", u"", false, texts::preview_no_comment},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(comment_is_well_formed(c.comment), c.well_formed);
-        EXPECT_EQ(comment_as_text(c.comment), c.text);
+        const comment_text shown = comment_as_text(c.comment);
+        EXPECT_EQ(shown.text, c.text);
+        // Only a comment shown as it is written says so.
+        EXPECT_EQ(shown.note.empty(), c.well_formed || c.comment.empty());
     }
 }
 
