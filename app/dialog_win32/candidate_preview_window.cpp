@@ -103,14 +103,25 @@ void win32_candidate_preview::open() {
         ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CANDIDATE_PREVIEW),
                              dialog_, window_procedure, reinterpret_cast<LPARAM>(this));
         if (window_ == nullptr) return;
-        RECT dialog;
-        ::GetWindowRect(dialog_, &dialog);
-        ::SetWindowPos(window_, nullptr, dialog.right, dialog.top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        place_beside_dialog();
     }
     show_content();
     ::ShowWindow(window_, SW_SHOW);
     ::SetForegroundWindow(window_);
+}
+
+// To the right of the dialog, as far as its screen's work area allows.
+void win32_candidate_preview::place_beside_dialog() {
+    RECT dialog, own;
+    ::GetWindowRect(dialog_, &dialog);
+    ::GetWindowRect(window_, &own);
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    ::GetMonitorInfoW(::MonitorFromWindow(dialog_, MONITOR_DEFAULTTONEAREST), &screen);
+    const RECT& work = screen.rcWork;
+    const LONG x = std::max(work.left, std::min(dialog.right, work.right - (own.right - own.left)));
+    const LONG y = std::max(work.top, std::min(dialog.top, work.bottom - (own.bottom - own.top)));
+    ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK win32_candidate_preview::window_procedure(HWND window, UINT message, WPARAM wparam,

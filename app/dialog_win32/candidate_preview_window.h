@@ -32,6 +32,7 @@ private:
                                              LPARAM lparam);
     static LRESULT CALLBACK key_hook(int code, WPARAM wparam, LPARAM lparam);
     INT_PTR on_window_message(UINT message, WPARAM wparam, LPARAM lparam);
+    void place_beside_dialog();
     void show_content();
     void show_comment();
     void set_note(const std::u16string& text);
