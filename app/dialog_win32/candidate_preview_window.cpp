@@ -189,10 +189,15 @@ void win32_candidate_preview::show_comment() {
     set_note(shown.note);
 }
 
+// The comment gives the note's place back when there is no note.
 void win32_candidate_preview::set_note(const std::u16string& text) {
-    ::SetDlgItemTextW(window_, IDC_PREVIEW_NOTE, wide(with_crlf(text)));
-    ::ShowWindow(::GetDlgItem(window_, IDC_PREVIEW_NOTE), text.empty() ? SW_HIDE : SW_SHOW);
-    lay_out();
+    const HWND note = ::GetDlgItem(window_, IDC_PREVIEW_NOTE);
+    ::SetWindowTextW(note, wide(with_crlf(text)));
+    const bool shown = (::GetWindowLongPtrW(note, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown == text.empty()) {
+        ::ShowWindow(note, text.empty() ? SW_HIDE : SW_SHOW);
+        lay_out();
+    }
 }
 
 // The list takes a third of the height, the comment the rest, above two lines for a note
