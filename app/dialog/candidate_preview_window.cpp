@@ -47,6 +47,8 @@ candidate_preview_window::candidate_preview_window(QWidget* owner)
     layout->addWidget(split, 1);
     layout->addWidget(note_);
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { show_comment(row); });
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
+            &QWidget::close);
     resize(owner->width() * 2 / 3, owner->height() * 4 / 3);
 }
 

@@ -399,6 +399,13 @@ TEST_F(dialog_test, preview_lists_every_candidate_renders_a_comment_and_follows_
     EXPECT_EQ(window->list()->count(), 0);
     EXPECT_TRUE(window->note()->isVisible());
     EXPECT_EQ(window->note()->text(), QString::fromUtf16(texts::no_candidates_in_document));
+
+    // Escape closes it; a closed window stays closed through later runs.
+    QTest::keyClick(window->list(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    run(QStringLiteral("きょう"));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(d->isVisible());
 }
 
 // A comment is the plug-in's: rendering it reads no file and no data address, and one the

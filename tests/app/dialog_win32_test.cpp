@@ -296,10 +296,22 @@ TEST_F(dialog_win32_test, preview_lists_the_titles_shows_a_comment_as_text_and_f
     run(L"きょう");
     const HWND link = d->preview()->link();
     EXPECT_TRUE(::IsWindowVisible(link));
+    // Ctrl+P in the 表記 box opens the window; closed, the link opens it again.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(item(*d, id_lookup_text), WM_KEYDOWN, 'P', 0);
+    ASSERT_TRUE(pump_until([&] { return d->preview()->window() != nullptr; }, 30s));
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    const HWND window = d->preview()->window();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(window));
     NMHDR click{link, IDC_PREVIEW_LINK, NM_CLICK};
     ::SendMessageW(d->window(), WM_NOTIFY, IDC_PREVIEW_LINK, reinterpret_cast<LPARAM>(&click));
-    const HWND window = d->preview()->window();
-    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(d->preview()->window(), window);
     EXPECT_TRUE(::IsWindowVisible(window));
     EXPECT_EQ(window_text(window), wide(texts::preview_title));
     const HWND list = ::GetDlgItem(window, IDC_PREVIEW_LIST);
