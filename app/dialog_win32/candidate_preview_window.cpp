@@ -59,19 +59,27 @@ win32_candidate_preview::~win32_candidate_preview() {
     if (window_ != nullptr) ::DestroyWindow(window_);
 }
 
-// Ctrl+P anywhere in the dialog opens the preview. The key goes to the focused control, so
-// it is taken off the queue before the dialog's message loop hands it there.
+// Ctrl+P anywhere in the dialog opens the preview; Escape in the preview hides it (the
+// dialog's message loop gives a modeless window no dialog keys). A key goes to the focused
+// control, so it is taken off the queue before the loop hands it there.
 LRESULT CALLBACK win32_candidate_preview::key_hook(int code, WPARAM wparam, LPARAM lparam) {
     auto* message = reinterpret_cast<MSG*>(lparam);
-    if (code == HC_ACTION && wparam == PM_REMOVE && message->message == WM_KEYDOWN &&
-        message->wParam == 'P' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
-        for (win32_candidate_preview* preview : previews_here) {
-            if (message->hwnd != preview->dialog_ && !::IsChild(preview->dialog_, message->hwnd))
-                continue;
+    if (code != HC_ACTION || wparam != PM_REMOVE || message->message != WM_KEYDOWN)
+        return ::CallNextHookEx(nullptr, code, wparam, lparam);
+    const bool control = ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0;
+    const auto in = [message](HWND window) {
+        return window != nullptr && (message->hwnd == window || ::IsChild(window, message->hwnd));
+    };
+    for (win32_candidate_preview* preview : previews_here) {
+        if (message->wParam == 'P' && control && in(preview->dialog_)) {
             ::PostMessageW(preview->dialog_, open_message, 0, 0);
-            message->message = WM_NULL;
-            break;
+        } else if (message->wParam == VK_ESCAPE && in(preview->window_)) {
+            ::PostMessageW(preview->window_, WM_CLOSE, 0, 0);
+        } else {
+            continue;
         }
+        message->message = WM_NULL;
+        break;
     }
     return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }

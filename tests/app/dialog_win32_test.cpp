@@ -296,7 +296,7 @@ TEST_F(dialog_win32_test, preview_lists_the_titles_shows_a_comment_as_text_and_f
     run(L"きょう");
     const HWND link = d->preview()->link();
     EXPECT_TRUE(::IsWindowVisible(link));
-    // Ctrl+P in the 表記 box opens the window; closed, the link opens it again.
+    // Ctrl+P in the 表記 box opens the window; closed with Escape, the link opens it again.
     BYTE keys[256];
     ::GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
@@ -307,8 +307,8 @@ TEST_F(dialog_win32_test, preview_lists_the_titles_shows_a_comment_as_text_and_f
     ::SetKeyboardState(keys);
     const HWND window = d->preview()->window();
     EXPECT_TRUE(::IsWindowVisible(window));
-    ::SendMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(::IsWindowVisible(window));
+    ::PostMessageW(::GetDlgItem(window, IDC_PREVIEW_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(pump_until([&] { return !::IsWindowVisible(window); }, 30s));
     NMHDR click{link, IDC_PREVIEW_LINK, NM_CLICK};
     ::SendMessageW(d->window(), WM_NOTIFY, IDC_PREVIEW_LINK, reinterpret_cast<LPARAM>(&click));
     EXPECT_EQ(d->preview()->window(), window);
