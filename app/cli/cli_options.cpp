@@ -19,6 +19,8 @@ bool take_option(const std::vector<std::string>& arguments, std::size_t& i, cli_
         options.viewer_xml = true;
     } else if (argument == "--preference") {
         options.preference = true;
+    } else if (argument == "--watch") {
+        options.watch = true;
     } else if (argument == callback_option) {
         if (i + 1 >= arguments.size()) {
             error = "option --callback needs a CANDIDATE";
@@ -54,6 +56,7 @@ parse_result parse_command_line(const std::vector<std::string>& arguments) {
     if (options.help || options.version) return result;
     if (options.list) {
         if (!operands.empty()) result.error = "--list takes no PLUGIN or TEXT";
+        if (options.watch) result.error = "--watch needs PLUGIN and TEXT, not --list";
         return result;
     }
     if (operands.size() != 2) {
@@ -87,6 +90,10 @@ std::string usage_text() {
            "  --callback CANDIDATE    after the run, call run_callback with CANDIDATE as\n"
            "                          the confirmed candidate\n"
            "  --preference            after the run, call run_preference\n"
+           "  --watch                 run once, then again after every save of a .rb, .pl,\n"
+           "                          .py or .xml file in the plug-in's folder (a save\n"
+           "                          during a run stops it); a line with the time on\n"
+           "                          standard error before each run; Ctrl+C ends\n"
            "  --help                  print this text\n"
            "  --version               print the version\n"
            "  --                      end of options (for a TEXT that begins with \"-\")\n"

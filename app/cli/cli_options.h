@@ -12,6 +12,7 @@ struct cli_options {
     bool list = false;
     bool viewer_xml = false;
     bool preference = false;
+    bool watch = false;  // run again after every save in the plug-in's folder
     std::optional<std::string> callback_candidate;
     std::string plugin;  // a name in the plug-in folder or a path
     std::string text;    // the text to look up, UTF-8

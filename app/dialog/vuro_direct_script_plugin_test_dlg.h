@@ -20,6 +20,7 @@ class QPushButton;
 class QTimer;
 
 namespace vuro_plugin {
+class candidate_preview;
 class dialog_view;
 class run_session;
 struct controller_options;
@@ -45,6 +46,9 @@ public:
     QSize template_size() const;
     // The notice beside the "表記" box that says a text was cut to fit.
     QWidget* cut_notice() const;
+
+    // The link to the candidate preview and its window.
+    vuro_plugin::candidate_preview& preview() const { return *preview_; }
 
     // Escape during a run: the run stops, the window stays.
     void stop_run();
@@ -97,4 +101,5 @@ private:
     // Hands a call to this dialog's thread; the only way there from another thread.
     std::function<void(std::function<void()>)> post_;
     std::unique_ptr<vuro_plugin::run_session> session_;
+    vuro_plugin::candidate_preview* preview_ = nullptr;  // a child of the dialog
 };

@@ -35,6 +35,7 @@ TEST(cli_options, rejects_unusable_command_lines) {
         {"-x", "a.rb", "t"},
         {"a.rb", "t", "--callback"},
         {"--list", "a.rb"},
+        {"--watch", "--list"},
     };
     for (const auto& arguments : bad)
         EXPECT_NE(parse_command_line(arguments).error, "") << testing::PrintToString(arguments);
