@@ -17,6 +17,7 @@
 #include "app/cli/cli_view.h"
 #include "app/cli/junit_report.h"
 #include "app/debugger_controller.h"
+#include "app/debugger_texts.h"
 #include "app/plugin_folder.h"
 #include "engine/cancel_token.h"
 #include "engine/script_language.h"
@@ -216,7 +217,10 @@ int run_cases(const check_settings& settings, const check_file& file, const plug
         passed += result.failure.empty() ? 1 : 0;
         report.push_back({name, result.failure, static_cast<double>(result.processing_ms) / 1000});
     });
-    if (report.size() < file.cases.size()) return exit_failure;  // stopped: the signal's code
+    if (report.size() < file.cases.size()) {
+        err << program << terminal_text(texts::run_stopped) << '\n';
+        return exit_failure;  // only a signal stops the cases: its code wins
+    }
     out << passed << " passed, " << file.cases.size() - passed << " failed\n" << std::flush;
     if (!settings.junit_file.empty()) {
         try {
