@@ -87,6 +87,7 @@ TEST_F(cli_test, every_option_and_exit_code) {
         {{"today.rb", ""}, 2, "", "検索対象となる文字列を設定してから実行してください\n"},
         {{"today.rb", std::string(201, 'a')}, 2, "", "200文字以内"},
         {{"today.rb", "--", "--list"}, 0, "syntax ok", ""},
+        {{"--timings", "today.rb", "きょう"}, 0, "syntax ok", " s, processing "},
         {{"today.rb", "\xff\xfe"}, 0, "syntax ok", ""},
     };
     for (const auto& c : cases) {
