@@ -299,6 +299,8 @@ bool cases_reader::parse_error(std::size_t position, const std::string&,
     const std::size_t column = reason.find("column ");
     const std::size_t colon = reason.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) reason = reason.substr(colon + 2);
+    // What it read last may be half a character: the place says enough.
+    reason = reason.substr(0, reason.find("; last read: "));
     error = place_of(text_, position == 0 ? 0 : position - 1) + ": " + reason;
     return false;
 }
