@@ -8,6 +8,7 @@
 #include "app/cli/check_run.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_view.h"
+#include "app/cli/cli_watch.h"
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/product_info.h"
@@ -104,6 +105,11 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
     }
     controller_options settings;
     settings.runner.cancel = std::make_shared<cancel_token>();
+    if (options.watch) {
+        return watch_plugin(
+            *plugin, settings.runner.cancel,
+            [&] { return run_and_follow(options, *plugin, text, settings, out, err); }, err);
+    }
     // A signal stops the call under way (and every later one) through the token; the
     // program ends with the signal's code once the engine has ended the child's tree.
     const platform::termination_signals signals(

@@ -53,6 +53,8 @@ bool take_option(const std::vector<std::string>& arguments, std::size_t& i, cli_
         options.timings = true;
     } else if (is_check_option(argument)) {
         return take_check_option(arguments, i, options, error);
+    } else if (argument == "--watch") {
+        options.watch = true;
     } else if (argument == callback_option) {
         if (i + 1 >= arguments.size()) {
             error = "option --callback needs a CANDIDATE";
@@ -92,10 +94,12 @@ parse_result parse_command_line(const std::vector<std::string>& arguments) {
     }
     if (options.check_file) {
         if (!operands.empty()) result.error = "--check takes no PLUGIN or TEXT";
+        if (options.watch) result.error = "--watch does not go with --check";
         return result;
     }
     if (options.list) {
         if (!operands.empty()) result.error = "--list takes no PLUGIN or TEXT";
+        if (options.watch) result.error = "--watch needs PLUGIN and TEXT, not --list";
         return result;
     }
     if (operands.size() != 2) {
@@ -136,6 +140,10 @@ std::string usage_text() {
            "                          one line per case, then \"N passed, N failed\"\n"
            "  --junit FILE            with --check, also write the results as JUnit XML\n"
            "  -j N                    with --check, run N cases at once (1 to 64)\n"
+           "  --watch                 run once, then again after every save of a .rb, .pl,\n"
+           "                          .py or .xml file in the plug-in's folder (a save\n"
+           "                          during a run stops it); a line with the time on\n"
+           "                          standard error before each run; Ctrl+C ends\n"
            "  --help                  print this text\n"
            "  --version               print the version\n"
            "  --                      end of options (for a TEXT that begins with \"-\")\n"

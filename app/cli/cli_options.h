@@ -12,6 +12,7 @@ struct cli_options {
     bool list = false;
     bool viewer_xml = false;
     bool preference = false;
+    bool watch = false;  // run again after every save in the plug-in's folder
     std::optional<std::string> callback_candidate;
     bool timings = false;                   // the calls' wall times on standard error
     std::optional<std::string> check_file;  // --check CASES.json

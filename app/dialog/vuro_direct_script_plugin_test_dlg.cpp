@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/debugger_texts.h"
+#include "app/dialog/candidate_preview_window.h"
 #include "app/dialog/dialog_view.h"
 #include "app/plugin_discovery.h"
 #include "app/run_session.h"
@@ -95,6 +96,7 @@ Cvuro_direct_script_plugin_testDlg::Cvuro_direct_script_plugin_testDlg(
         QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
     };
     session_ = std::make_unique<run_session>(*view_, plugin_folder, options, post_);
+    preview_ = new candidate_preview(this, to_pixels(preview_link_rect, base_units_));
     connect(m_refresh, &QPushButton::clicked, this, &Cvuro_direct_script_plugin_testDlg::OnRefresh);
     connect(m_run, &QPushButton::clicked, this, &Cvuro_direct_script_plugin_testDlg::OnRun);
     OnInitDialog();
@@ -193,7 +195,9 @@ void Cvuro_direct_script_plugin_testDlg::OnRefresh() { session_->refresh(); }
 
 // The run blocks on child processes for up to two minutes, so the session runs it on a
 // worker thread while this one keeps the window answering.
-void Cvuro_direct_script_plugin_testDlg::OnRun() { session_->start(view_->request()); }
+void Cvuro_direct_script_plugin_testDlg::OnRun() {
+    session_->start(view_->request(), [this](const run_result& run) { preview_->show_run(run); });
+}
 
 bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const { return session_->running(); }
 

@@ -17,6 +17,7 @@ class QProgressBar;
 class QPushButton;
 
 namespace vuro_plugin {
+class candidate_preview;
 class dialog_view;
 class run_session;
 struct controller_options;
@@ -38,6 +39,9 @@ public:
     vuro_plugin::dialog_base_units base_units() const { return base_units_; }
     // The widget of a control of the template, by its identifier.
     QWidget* control(vuro_plugin::control_id id) const;
+
+    // The link to the candidate preview and its window.
+    vuro_plugin::candidate_preview& preview() const { return *preview_; }
 
     // Escape during a run: the run stops, the window stays.
     void stop_run();
@@ -76,4 +80,5 @@ private:
     // Hands a call to this dialog's thread; the only way there from another thread.
     std::function<void(std::function<void()>)> post_;
     std::unique_ptr<vuro_plugin::run_session> session_;
+    vuro_plugin::candidate_preview* preview_ = nullptr;  // a child of the dialog
 };

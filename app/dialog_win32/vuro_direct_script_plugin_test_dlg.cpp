@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/debugger_texts.h"
+#include "app/dialog_win32/candidate_preview_window.h"
 #include "app/dialog_win32/resource.h"
 #include "app/dialog_win32/win32_dialog_view.h"
 #include "app/plugin_discovery.h"
@@ -74,8 +75,8 @@ INT_PTR CALLBACK Cvuro_direct_script_plugin_testDlg::dialog_procedure(HWND windo
     return dialog->on_message(message, wparam, lparam);
 }
 
-INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wparam,
-                                                       LPARAM /*lparam*/) {
+INT_PTR Cvuro_direct_script_plugin_testDlg::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (preview_ && preview_->handle(message, wparam, lparam)) return TRUE;
     switch (message) {
         case WM_INITDIALOG: return OnInitDialog();
         case WM_PAINT: return OnPaint();
@@ -116,6 +117,7 @@ BOOL Cvuro_direct_script_plugin_testDlg::OnInitDialog() {
     for (const control_id box : {id_standard_output, id_standard_error})
         ::SendDlgItemMessageW(m_hWnd, box, EM_SETLIMITTEXT, 0, 0);
     view_ = std::make_unique<win32_dialog_view>(m_hWnd);
+    preview_ = std::make_unique<win32_candidate_preview>(m_hWnd);
     session_ = std::make_unique<run_session>(
         *view_, plugin_folder_, *options_,
         [this](std::function<void()> call) { post(std::move(call)); });
@@ -142,7 +144,9 @@ void Cvuro_direct_script_plugin_testDlg::OnRefresh() { session_->refresh(); }
 
 // The run blocks on child processes for up to two minutes, so the session runs it on a
 // worker thread while this one keeps the window answering.
-void Cvuro_direct_script_plugin_testDlg::OnRun() { session_->start(view_->request()); }
+void Cvuro_direct_script_plugin_testDlg::OnRun() {
+    session_->start(view_->request(), [this](const run_result& run) { preview_->show_run(run); });
+}
 
 bool Cvuro_direct_script_plugin_testDlg::run_in_progress() const {
     return session_ && session_->running();

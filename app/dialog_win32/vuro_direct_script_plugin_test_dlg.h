@@ -11,6 +11,7 @@
 
 namespace vuro_plugin {
 class run_session;
+class win32_candidate_preview;
 class win32_dialog_view;
 struct controller_options;
 }  // namespace vuro_plugin
@@ -36,6 +37,8 @@ public:
 
     HWND window() const { return m_hWnd; }
     bool run_in_progress() const;
+    // The link to the candidate preview and its window; null before the window is made.
+    vuro_plugin::win32_candidate_preview* preview() const { return preview_.get(); }
 
 private:
     static INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam,
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<vuro_plugin::controller_options> options_;
     std::unique_ptr<vuro_plugin::win32_dialog_view> view_;
     std::unique_ptr<vuro_plugin::run_session> session_;
+    std::unique_ptr<vuro_plugin::win32_candidate_preview> preview_;
     std::mutex posted_mutex_;
     std::deque<std::function<void()>> posted_;  // calls from the run for this thread
 };

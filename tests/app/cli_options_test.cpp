@@ -49,6 +49,8 @@ TEST(cli_options, rejects_unusable_command_lines) {
         {"--check", "c.json", "-j", "0"},
         {"--check", "c.json", "-j65"},
         {"--check", "c.json", "-j", "two"},
+        {"--watch", "--list"},
+        {"--watch", "--check", "c.json"},
     };
     for (const auto& arguments : bad)
         EXPECT_NE(parse_command_line(arguments).error, "") << testing::PrintToString(arguments);

@@ -22,6 +22,7 @@
 #include "tests/support/child_probe.h"
 #include "tests/support/environment.h"
 #include "tests/support/scratch.h"
+#include "tests/support/started_program.h"
 
 extern char** environ;
 
@@ -113,20 +114,8 @@ TEST_F(cli_test, missing_product_folder_names_the_folder_to_create) {
 
 namespace {
 
-// Checks `done` until it holds, for up to 30 s.
-bool wait_until(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-std::string file_text(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
+using test_support::file_text;
+using test_support::wait_until;
 
 std::size_t count_of(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -134,55 +123,18 @@ std::size_t count_of(const std::string& text, const std::string& part) {
     return count;
 }
 
-// plugdebug-cli with its standard output and error going where the test says, known by
-// its process id so that the test can signal it and wait for it.
-class started_cli {
+// plugdebug-cli, started as test_support::started_program.
+class started_cli : public test_support::started_program {
 public:
-    // `out` < 0: standard output into `out_file`; else that descriptor.
     started_cli(std::vector<std::string> arguments, const fs::path& out_file,
-                const fs::path& err_file, int out = -1) {
-        arguments.insert(arguments.begin(), PLUGDEBUG_CLI);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (out < 0) {
-            posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        } else {
-            posix_spawn_file_actions_adddup2(&actions, out, 1);
-        }
-        posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~started_cli() {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    started_cli(const started_cli&) = delete;
-    started_cli& operator=(const started_cli&) = delete;
-
-    pid_t pid() const { return pid_; }
-    bool ended() {
-        if (status_ < 0 && pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) != pid_) status_ = -1;
-        return status_ >= 0;
-    }
-    // The exit code once the program ended (waiting up to 30 s); minus the signal's number
-    // for one that a signal ended; not_ended when it did not end.
-    static constexpr int not_ended = -1000;
-    int exit_code() {
-        if (!wait_until([&] { return ended(); })) return not_ended;
-        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -WTERMSIG(status_);
-    }
+                const fs::path& err_file, int out = -1)
+        : started_program(with_program(std::move(arguments)), out_file, err_file, out) {}
 
 private:
-    pid_t pid_ = -1;
-    int status_ = -1;
+    static std::vector<std::string> with_program(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), PLUGDEBUG_CLI);
+        return arguments;
+    }
 };
 
 class cli_stop_test : public cli_test {
@@ -328,6 +280,8 @@ namespace {
 // plugdebug-cli --check: the cases files a plug-in author writes, good and bad.
 class cli_check_test : public cli_test {
 protected:
+    // The plug-ins' preference folders the runs made: later tests expect an empty data folder.
+    void TearDown() override { fs::remove_all(data_home_ / "Halvane" / "Vuro" / "VURODIRECT"); }
     std::string cases_file(const std::string& name, const std::string& json) {
         const fs::path path = scratch_.path() / name;
         std::ofstream(path, std::ios::binary) << json;

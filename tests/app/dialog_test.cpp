@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -10,12 +11,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
@@ -27,6 +31,7 @@
 
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
+#include "app/dialog/candidate_preview_window.h"
 #include "app/dialog/vuro_direct_script_plugin_test_dlg.h"
 #include "tests/support/child_probe.h"
 #include "tests/support/environment.h"
@@ -340,6 +345,112 @@ TEST_F(dialog_test, large_output_reaches_its_box_whole_and_in_order) {
         EXPECT_EQ(document.findBlockByNumber(line).text(),
                   QString::number(line).rightJustified(99, '0'));
     EXPECT_EQ(document.findBlockByNumber(lines).text(), "");
+}
+
+// The candidate preview after a run of the sample whose candidates have comments, and
+// after the next run, which has none.
+TEST_F(dialog_test, preview_lists_every_candidate_renders_a_comment_and_follows_the_next_run) {
+    for (const char* file : {"today.rb", "today.xml"})
+        fs::copy_file(fs::path(SAMPLES_DIR) / file, plugins() / file);
+    auto d = open();
+    d->show();
+    const auto run = [&](const QString& text) {
+        part<QLineEdit>(*d, id_lookup_text)->setText(text);
+        click_run(*d);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !d->run_in_progress(); }, 60000));
+    };
+    candidate_preview& preview = d->preview();
+    EXPECT_FALSE(preview.link()->isVisible());
+    run(QStringLiteral("きょう"));
+    EXPECT_TRUE(preview.link()->isVisible());
+    EXPECT_TRUE(preview.link()->text().contains(QStringLiteral(">候補 5 件（構文チェック ")));
+
+    QTest::keyClick(part<QLineEdit>(*d, id_lookup_text), Qt::Key_P, Qt::ControlModifier);
+    candidate_preview_window* window = preview.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf16(texts::preview_title));
+    // Every title the plug-in printed, in its order.
+    const QString output = part<QPlainTextEdit>(*d, id_standard_output)->toPlainText();
+    QStringList titles;
+    for (const auto& match : QRegularExpression("<title>([^<]*)</title>").globalMatch(output))
+        titles << match.captured(1);
+    ASSERT_EQ(titles.size(), 5);
+    ASSERT_EQ(window->list()->count(), titles.size());
+    for (int i = 0; i < titles.size(); ++i)
+        EXPECT_EQ(window->list()->item(i)->text(),
+                  QStringLiteral("%1. %2　［日付］").arg(i + 1).arg(titles[i]));
+
+    // The comment as rich text: its heading is a heading, its <br /> a line break.
+    window->list()->setCurrentRow(1);
+    const QTextDocument& comment = *window->comment()->document();
+    EXPECT_EQ(comment.begin().blockFormat().headingLevel(), 2);
+    EXPECT_EQ(comment.begin().text(), titles[1]);
+    const QString body = comment.begin().next().text();
+    EXPECT_TRUE(body.startsWith(QStringLiteral("きょうの日付"))) << body.toStdString();
+    EXPECT_TRUE(body.endsWith(QChar(QChar::LineSeparator) + QStringLiteral("形式: 西暦")))
+        << body.toStdString();
+    EXPECT_FALSE(comment.toPlainText().contains('<'));
+    EXPECT_FALSE(window->note()->isVisible());
+    EXPECT_TRUE(window->grab().save(QStringLiteral(PREVIEW_SCREENSHOT_PATH)));
+
+    run(QStringLiteral("abc"));
+    EXPECT_TRUE(preview.link()->text().contains(QStringLiteral(">候補 0 件（")));
+    EXPECT_EQ(window->list()->count(), 0);
+    EXPECT_TRUE(window->note()->isVisible());
+    EXPECT_EQ(window->note()->text(), QString::fromUtf16(texts::no_candidates_in_document));
+
+    // Escape closes it; a closed window stays closed through later runs.
+    QTest::keyClick(window->list(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    run(QStringLiteral("きょう"));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(d->isVisible());
+}
+
+// A comment is the plug-in's: rendering it reads no file and no data address, and one the
+// product's parser refuses is shown as the text it is.
+TEST_F(dialog_test, preview_loads_nothing_a_comment_names_and_shows_a_refused_one_as_text) {
+    const QString red_path = QString::fromStdString((folder_.path() / "red.png").string());
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(red_path));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    const QString html =
+        QStringLiteral(
+            "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>a</p><img src=\"%1\" />"
+            "<img src=\"data:image/png;base64,%2\" /><a href=\"%1\">link</a></body></html>")
+            .arg(QUrl::fromLocalFile(red_path).toString(), QString::fromLatin1(png.toBase64()));
+    const auto red_pixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == QColor(Qt::red);
+        return count;
+    };
+    // A browser left as it comes draws both images: the check below can see them.
+    QTextBrowser plain;
+    plain.resize(300, 200);
+    plain.setHtml(html);
+    plain.show();
+    EXPECT_GT(red_pixels(plain.viewport()->grab().toImage()), 2 * 30 * 30);
+
+    QWidget owner;
+    owner.resize(300, 150);
+    candidate_preview_window window(&owner);
+    std::vector<viewer_candidate> candidates{{u"a", html.toStdU16String(), {}, {}, {}, {}},
+                                             {u"b", u"<p>unclosed", {}, {}, {}, {}}};
+    window.show_content({candidates, {u"1. a", u"2. b"}, {}});
+    window.show();
+    EXPECT_EQ(red_pixels(window.comment()->viewport()->grab().toImage()), 0);
+
+    window.list()->setCurrentRow(1);
+    EXPECT_EQ(window.comment()->toPlainText(), "<p>unclosed");
+    EXPECT_TRUE(window.note()->isVisible());
+    EXPECT_EQ(window.note()->text(), QString::fromUtf16(texts::preview_comment_not_xml));
 }
 
 }  // namespace

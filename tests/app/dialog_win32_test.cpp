@@ -13,6 +13,8 @@
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/dialog_template.h"
+#include "app/dialog_win32/candidate_preview_window.h"
+#include "app/dialog_win32/resource.h"
 #include "app/dialog_win32/vuro_direct_script_plugin_test_dlg.h"
 #include "app/product_info.h"
 #include "platform/executable_path.h"
@@ -199,7 +201,11 @@ TEST_F(dialog_win32_test, window_and_controls_follow_template_102) {
         EXPECT_EQ(client_rect_of(child), expected);
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
-    EXPECT_EQ(child, nullptr);
+    // After them only the candidate preview's link, hidden until a run.
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(::GetDlgCtrlID(child), IDC_PREVIEW_LINK);
+    EXPECT_FALSE(::IsWindowVisible(child));
+    EXPECT_EQ(::GetWindow(child, GW_HWNDNEXT), nullptr);
     EXPECT_EQ(window_text(item(*d, id_hint)), wide(texts::folder_hint));
 
     // Tab order: the list first (it has the focus), then the template's order, round.
@@ -270,6 +276,65 @@ TEST_F(dialog_win32_test, run_fills_both_boxes_and_ends_at_100) {
     ::UpdateWindow(d->window());
     EXPECT_TRUE(test_support::save_window_picture(
         d->window(), (program_folder().parent_path() / "dialog-after-run.png").wstring()));
+}
+
+std::wstring list_row(HWND list, int row) {
+    std::wstring text(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, row, 0)), L'\0');
+    ::SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+    return text;
+}
+
+// The stand-in answers with three candidates with comments; the next run follows.
+TEST_F(dialog_win32_test, preview_lists_the_titles_shows_a_comment_as_text_and_follows_runs) {
+    add_plugin("today.rb", "comments\n");
+    auto d = open();
+    const auto run = [&](const wchar_t* text) {
+        ::SetWindowTextW(item(*d, id_lookup_text), text);
+        click(*d, id_run);
+        ASSERT_TRUE(pump_until([&] { return !d->run_in_progress(); }));
+    };
+    run(L"きょう");
+    const HWND link = d->preview()->link();
+    EXPECT_TRUE(::IsWindowVisible(link));
+    // Ctrl+P in the 表記 box opens the window; closed with Escape, the link opens it again.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(item(*d, id_lookup_text), WM_KEYDOWN, 'P', 0);
+    ASSERT_TRUE(pump_until([&] { return d->preview()->window() != nullptr; }, 30s));
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    const HWND window = d->preview()->window();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::PostMessageW(::GetDlgItem(window, IDC_PREVIEW_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(pump_until([&] { return !::IsWindowVisible(window); }, 30s));
+    NMHDR click{link, IDC_PREVIEW_LINK, NM_CLICK};
+    ::SendMessageW(d->window(), WM_NOTIFY, IDC_PREVIEW_LINK, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(d->preview()->window(), window);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(window_text(window), wide(texts::preview_title));
+    const HWND list = ::GetDlgItem(window, IDC_PREVIEW_LIST);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list_row(list, row),
+                  std::to_wstring(row + 1) + L". きょう " + std::to_wstring(row + 1));
+    EXPECT_EQ(window_text(::GetDlgItem(window, IDC_PREVIEW_COMMENT)),
+              L"きょう 1\r\n説明 1\r\n<tag>");
+
+    ::SendMessageW(list, LB_SETCURSEL, 2, 0);
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(window_text(::GetDlgItem(window, IDC_PREVIEW_COMMENT)),
+              L"きょう 3\r\n説明 3\r\n<tag>");
+    ::UpdateWindow(window);
+    EXPECT_TRUE(test_support::save_window_picture(
+        window, (program_folder().parent_path() / "candidate-preview.png").wstring()));
+
+    run(L"あした");
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(list_row(list, 2), L"3. あした 3");
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 2);  // the selected row stays
 }
 
 TEST_F(dialog_win32_test, window_keeps_working_during_a_run_and_closing_it_ends_the_run) {
