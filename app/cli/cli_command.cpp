@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/cli/check_run.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_view.h"
 #include "app/cli/cli_watch.h"
@@ -137,7 +138,11 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
             return exit_failure;  // only a signal stops a run here: its code wins
         case run_result::outcome::completed: break;
     }
-    return after_run(options, text, result, controller, out, err);
+    const int code = after_run(options, text, result, controller, out, err);
+    if (options.timings)
+        err << program << "syntax check " << seconds_text(result.timings.syntax_check_ms)
+            << ", processing " << seconds_text(result.timings.processing_ms) << '\n';
+    return code;
 }
 
 // A failed write is never success: the reader got less than the exit code would claim.
@@ -166,6 +171,10 @@ int run_checked(const std::vector<std::string>& arguments, std::ostream& out, st
             out << "plugdebug-cli " << product::version << '\n' << product::description << '\n';
             return exit_ran;
         }
+        if (options.check_file)
+            return run_check({*options.check_file, options.junit_file.value_or(""), options.jobs,
+                              options.timings},
+                             out, err);
         return options.list ? list_plugins(out, err) : run_plugin(options, out, err);
     } catch (const std::exception& error) {
         err << terminal_text(texts::unexpected_error) << '\n' << program << error.what() << '\n';
