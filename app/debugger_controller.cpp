@@ -64,17 +64,36 @@ void debugger_controller::show_plugins(std::vector<plugin_entry> plugins) {
 }
 
 run_result debugger_controller::OnRun(const run_request& request, bool keep_instance) {
+    return guarded(request.text, [&] { return run(request, keep_instance); });
+}
+
+run_result debugger_controller::OnProcess(const plugin_entry& plugin,
+                                          const script_language& language,
+                                          const std::u16string& text) {
+    return guarded(text, [&] {
+        const run_going going(view_);
+        interpreter_ = language.interpreter;
+        syntax_check_ms_ = -1;
+        const instance_handle instance = boost::make_shared<vuro_plugin_instance_script>(
+            plugin.folder, plugin.file_name, language.interpreter, language.extension,
+            language.display_name, language.stored_bridge, options_.runner);
+        return process(instance, text, 0, false);
+    });
+}
+
+template <typename Run>
+run_result debugger_controller::guarded(const std::u16string& text, const Run& run) {
     try {
-        if (request.text.empty()) {
+        if (text.empty()) {
             view_.show_message(texts::empty_lookup_text);
             return {};
         }
         // The request holds no more; nothing is ever cut or written past it.
-        if (request.text.size() > lookup_text_capacity) {
+        if (text.size() > lookup_text_capacity) {
             view_.show_message(texts::lookup_text_too_long);
             return {};
         }
-        return run(request, keep_instance);
+        return run();
     } catch (const std::exception& error) {
         report_failure(error);
         return run_result::ended(run_result::outcome::failed, error.what());
@@ -101,17 +120,21 @@ run_result debugger_controller::run(const run_request& request, bool keep_instan
         set_stage(true, 0);
         return run_result::ended(run_result::outcome::no_language);
     }
+    return process(instance, request.text, request.window, keep_instance);
+}
 
+run_result debugger_controller::process(const instance_handle& instance, const std::u16string& text,
+                                        std::int64_t window, bool keep_instance) {
     set_stage(false, 60);
     instance->prepare_processing();
-    const message_handle message = instance->create_plugin_message(request.window, 0);
+    const message_handle message = instance->create_plugin_message(window, 0);
     bool too_large = false;
     {
         vuro_plugin_message_quit_flag quit_flag;
         processing_request processing{};
         // One read of the settings both fills the request and says why it used defaults.
         const utility::direct_settings_read settings = utility::read_direct_settings();
-        fill_processing_request(processing, request.text, settings.settings);
+        fill_processing_request(processing, text, settings.settings);
         try {
             instance->run_processing(message, processing, quit_flag);
         } catch (const xml_access_library::document_too_large&) {

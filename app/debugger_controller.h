@@ -22,6 +22,7 @@ namespace vuro_plugin {
 class cancel_token;
 class vuro_plugin_instance_script;
 struct call_record;
+struct script_language;
 
 // The longest text the Run command looks up: the capacity of the request's field.
 inline constexpr std::size_t lookup_text_capacity = 200;
@@ -97,6 +98,12 @@ public:
     // request's text and the proxy settings; both outputs go to the view, then a notice
     // for every way the run ended that the outputs do not explain.
     run_result OnRun(const run_request& request, bool keep_instance = false);
+    // The processing half of Run, for callers that check a plug-in once and then make many
+    // calls: a fresh instance of `language` (whose syntax check passed for this plug-in),
+    // one processing call with `text`, its outputs and notices to the view. Controllers
+    // of their own may do this in parallel.
+    run_result OnProcess(const plugin_entry& plugin, const script_language& language,
+                         const std::u16string& text);
 
     // The plug-in's own commands on the instance a run kept (OnRun with keep_instance),
     // without time limit but stopped by the cancel token: each shows what its own call
@@ -126,7 +133,11 @@ private:
                      const std::u16string& interpreter = {});
     void set_buttons(bool enabled);
     void set_stage(bool buttons, int percent);
+    template <typename Run>
+    run_result guarded(const std::u16string& text, const Run& run);
     run_result run(const run_request& request, bool keep_instance);
+    run_result process(const instance_handle& instance, const std::u16string& text,
+                       std::int64_t window, bool keep_instance);
     run_result stopped();
     run_result completed(const instance_handle& instance, const message_handle& message,
                          bool too_large, bool keep_instance);

@@ -23,6 +23,9 @@ inline constexpr char16_t empty_lookup_text[] =
     u"検索対象となる文字列を設定してから実行してください";
 inline constexpr char16_t lookup_text_too_long[] =
     u"検索対象となる文字列は200文字以内にしてください";
+// Beside the "表記" box when what was pasted or typed did not fit.
+inline constexpr char16_t lookup_text_cut[] =
+    u"表記は 200 文字（UTF-16 で 200 単位）までのため、入りきらない分を切り捨てました。";
 // The title's end while a run goes.
 inline constexpr char16_t run_going_title_suffix[] = u"（実行中 — Esc で中止）";
 
@@ -47,6 +50,19 @@ inline constexpr char16_t no_candidates_not_a_document[] =
     u"候補はありません。標準出力は候補の文書として読めませんでした。\n";
 inline constexpr char16_t no_candidates_in_document[] =
     u"候補はありません。候補の文書に type=\"script_candidate\" の item がありません。";
+inline constexpr char16_t no_candidates_run_not_completed[] =
+    u"候補はありません。この実行は候補取得の呼び出しを終えませんでした。";
+inline constexpr char16_t no_candidates_no_run_yet[] = u"候補はありません。まだ実行していません。";
+// The candidate preview: its window's title, the link that opens it (a count and two
+// times go between the parts), and what it says of a comment.
+inline constexpr char16_t preview_title[] = u"候補プレビュー";
+inline constexpr char16_t preview_link_before[] = u"候補 ";
+inline constexpr char16_t preview_link_count_after[] = u" 件（構文チェック ";
+inline constexpr char16_t preview_link_syntax_check_after[] = u" 秒・処理 ";
+inline constexpr char16_t preview_link_after[] = u" 秒）";
+inline constexpr char16_t preview_no_comment[] = u"（コメントはありません）";
+inline constexpr char16_t preview_comment_not_xml[] =
+    u"コメントは XML として読めないため、そのままの文字で表示しています。";
 // In place of the output past a dialog box's display limit, around the limit's number.
 inline constexpr char16_t box_display_limited_before[] = u"（出力が大きいため、この欄には先頭の ";
 inline constexpr char16_t box_display_limited_after[] =

@@ -105,17 +105,17 @@ void run_session::refresh() {
     if (!running()) controller_.OnRefresh();
 }
 
-bool run_session::start(run_request request, std::function<void()> finished) {
+bool run_session::start(run_request request, finished_function finished) {
     if (running()) return false;
     run_ = std::make_shared<run_state>();
     finished_ = std::move(finished);
     controller_.cancellation()->reset();
     view_->set_run(run_);
     worker_ = std::thread([this, run = run_, request = std::move(request)] {
-        controller_.OnRun(request);
+        run_result result = controller_.OnRun(request);
         // The last call handed over: every change of the run is on the window by then.
-        post_([this, run] {
-            if (!run->dropped) finish();
+        post_([this, run, result = std::move(result)] {
+            if (!run->dropped) finish(result);
         });
     });
     return true;
@@ -123,11 +123,11 @@ bool run_session::start(run_request request, std::function<void()> finished) {
 
 void run_session::stop() { controller_.cancellation()->cancel(); }
 
-void run_session::finish() {
+void run_session::finish(const run_result& result) {
     if (worker_.joinable()) worker_.join();
     view_->set_run(nullptr);
     run_.reset();
-    if (auto finished = std::move(finished_)) finished();
+    if (auto finished = std::move(finished_)) finished(result);
 }
 
 void run_session::stop_and_wait() {

@@ -32,9 +32,10 @@ public:
 
     // Refresh, unless a run goes.
     void refresh();
-    // Starts a Run of `request` unless one goes (false then). `finished` is made on the
-    // window's thread once the run has shown everything.
-    bool start(run_request request, std::function<void()> finished = {});
+    // Made on the window's thread with what the run came to, once it has shown everything.
+    using finished_function = std::function<void(const run_result&)>;
+    // Starts a Run of `request` unless one goes (false then).
+    bool start(run_request request, finished_function finished = {});
     bool running() const { return worker_.joinable(); }
     // From any thread: the run's interpreter is ended and the run ends soon, showing what
     // was captured and a notice; the window stays.
@@ -49,13 +50,13 @@ private:
     class posting_view;
     struct run_state;
 
-    void finish();
+    void finish(const run_result& result);
 
     std::unique_ptr<posting_view> view_;
     debugger_controller controller_;
     post_function post_;
     std::shared_ptr<run_state> run_;
-    std::function<void()> finished_;
+    finished_function finished_;
     std::thread worker_;
 };
 

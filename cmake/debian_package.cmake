@@ -51,6 +51,8 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_DEBIAN_PLUGDEBUG_PACKAGE_NAME plugdebug)
 set(CPACK_DEBIAN_PLUGDEBUG_PACKAGE_SECTION devel)
 set(CPACK_COMPONENT_PLUGDEBUG_DEPENDS libvuro-plugin-message1)
+# Qt's own texts in Japanese; read at run time, so no library dependency names it.
+set(CPACK_DEBIAN_PLUGDEBUG_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PLUGDEBUG_PACKAGE_RECOMMENDS "ruby, python3")
 set(CPACK_COMPONENT_PLUGDEBUG_DESCRIPTION
 "debugger for the script plug-ins of a Japanese input method

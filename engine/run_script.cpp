@@ -72,6 +72,20 @@ std::u16string capture_cut_notice() {
 
 namespace {
 
+// Holds a bridge file's name from its draw until after the file is deleted.
+class held_name {
+public:
+    held_name(std::u16string folder, std::u16string name)
+        : folder_(std::move(folder)), name_(std::move(name)) {}
+    ~held_name() { release_temporary_file_name(folder_, name_); }
+    held_name(const held_name&) = delete;
+    held_name& operator=(const held_name&) = delete;
+
+private:
+    std::u16string folder_;
+    std::u16string name_;
+};
+
 bool run_call(const std::u16string& method, const std::vector<std::u16string>& arguments,
               script_instance_data& data, bool limit_time, const runner_settings& settings,
               std::string* returned) {
@@ -88,6 +102,7 @@ bool run_call(const std::u16string& method, const std::vector<std::u16string>& a
         call.bridge_file_failure = true;
         return false;
     }
+    const held_name hold(data.data_folder, name);
     const std::vector<std::u16string> command_line =
         build_command_line(data, name, method, arguments);
 

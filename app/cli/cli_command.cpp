@@ -5,8 +5,10 @@
 #include <optional>
 #include <system_error>
 
+#include "app/cli/check_run.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_view.h"
+#include "app/cli/cli_watch.h"
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/product_info.h"
@@ -103,6 +105,11 @@ int run_plugin(const cli_options& options, std::ostream& out, std::ostream& err)
     }
     controller_options settings;
     settings.runner.cancel = std::make_shared<cancel_token>();
+    if (options.watch) {
+        return watch_plugin(
+            *plugin, settings.runner.cancel,
+            [&] { return run_and_follow(options, *plugin, text, settings, out, err); }, err);
+    }
     // A signal stops the call under way (and every later one) through the token; the
     // program ends with the signal's code once the engine has ended the child's tree.
     const platform::termination_signals signals(
@@ -131,7 +138,11 @@ int run_and_follow(const cli_options& options, const plugin_entry& plugin,
             return exit_failure;  // only a signal stops a run here: its code wins
         case run_result::outcome::completed: break;
     }
-    return after_run(options, text, result, controller, out, err);
+    const int code = after_run(options, text, result, controller, out, err);
+    if (options.timings)
+        err << program << "syntax check " << seconds_text(result.timings.syntax_check_ms)
+            << ", processing " << seconds_text(result.timings.processing_ms) << '\n';
+    return code;
 }
 
 // A failed write is never success: the reader got less than the exit code would claim.
@@ -160,6 +171,10 @@ int run_checked(const std::vector<std::string>& arguments, std::ostream& out, st
             out << "plugdebug-cli " << product::version << '\n' << product::description << '\n';
             return exit_ran;
         }
+        if (options.check_file)
+            return run_check({*options.check_file, options.junit_file.value_or(""), options.jobs,
+                              options.timings},
+                             out, err);
         return options.list ? list_plugins(out, err) : run_plugin(options, out, err);
     } catch (const std::exception& error) {
         err << terminal_text(texts::unexpected_error) << '\n' << program << error.what() << '\n';

@@ -7,10 +7,11 @@
 namespace vuro_plugin::cli {
 
 enum exit_code : int {
-    exit_ran = 0,          // the run happened (whatever the plug-in answered)
-    exit_no_language = 1,  // no language accepted the script
-    exit_usage = 2,        // bad usage or input
-    exit_failure = 3,      // an unexpected error, or output that could not be written
+    exit_ran = 0,           // the run happened (whatever the plug-in answered)
+    exit_no_language = 1,   // no language accepted the script
+    exit_usage = 2,         // bad usage or input
+    exit_failure = 3,       // an unexpected error, or output that could not be written
+    exit_cases_failed = 4,  // --check: a case failed
 };
 
 // Runs the command line (without the program name); never throws. Flushes both streams

@@ -12,9 +12,14 @@ struct cli_options {
     bool list = false;
     bool viewer_xml = false;
     bool preference = false;
+    bool watch = false;  // run again after every save in the plug-in's folder
     std::optional<std::string> callback_candidate;
-    std::string plugin;  // a name in the plug-in folder or a path
-    std::string text;    // the text to look up, UTF-8
+    bool timings = false;                   // the calls' wall times on standard error
+    std::optional<std::string> check_file;  // --check CASES.json
+    std::optional<std::string> junit_file;  // with --check
+    unsigned jobs = 1;                      // with --check: cases run at once
+    std::string plugin;                     // a name in the plug-in folder or a path
+    std::string text;                       // the text to look up, UTF-8
 };
 
 struct parse_result {
@@ -23,7 +28,7 @@ struct parse_result {
 };
 
 // Options may stand anywhere before "--"; everything after it is an operand. Apart from
-// --help, --version and --list, exactly two operands are required: PLUGIN and TEXT.
+// --help, --version, --list and --check, exactly two operands are required: PLUGIN and TEXT.
 parse_result parse_command_line(const std::vector<std::string>& arguments);
 
 // The --help text.

@@ -1,5 +1,7 @@
 #include "app/cli/cli_view.h"
 
+#include <cstdio>
+
 #include "utility/text_conversion.h"
 
 namespace vuro_plugin::cli {
@@ -13,6 +15,13 @@ std::string terminal_text(const std::u16string& text) {
         result += bytes[i];
     }
     return result;
+}
+
+std::string seconds_text(std::int64_t milliseconds) {
+    if (milliseconds < 0) return "not made";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(milliseconds) / 1000);
+    return text;
 }
 
 // The pieces stay the plug-in's bytes; the tool's own notices go with the messages.

@@ -1,6 +1,7 @@
 #pragma once
 // The debugger view of the command line: the pieces of output go to standard output and
 // standard error as the interpreter wrote them, messages go to standard error.
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -33,5 +34,8 @@ private:
 
 // A message's text for a terminal: UTF-8 with LF line ends.
 std::string terminal_text(const std::u16string& text);
+
+// A call's wall time for a person, "0.21 s"; "not made" for -1.
+std::string seconds_text(std::int64_t milliseconds);
 
 }  // namespace vuro_plugin::cli

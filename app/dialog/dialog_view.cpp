@@ -35,6 +35,21 @@ std::u16string from_qt(const QString& text) {
                           static_cast<std::size_t>(text.size()));
 }
 
+// A message box centred on the dialog that owns it, wherever that stands.
+class centred_message_box final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    // The box has its final size once its own handling is done; it is placed before the
+    // window system shows it.
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (const QWidget* owner = parentWidget())
+            move(owner->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+};
+
 // Box text ends every line with CR LF; the text box breaks lines at LF.
 QString for_display(std::u16string_view text) {
     QString shown = to_qt(text);
@@ -131,8 +146,8 @@ void dialog_view::show_plugin_list(const std::vector<std::u16string>& names) {
 void dialog_view::repaint() { widgets_.dialog->repaint(); }
 
 void dialog_view::show_message(const std::u16string& text) {
-    QMessageBox box(QMessageBox::Warning, message_caption(), for_display(text), QMessageBox::Ok,
-                    widgets_.dialog);
+    centred_message_box box(QMessageBox::Warning, message_caption(), for_display(text),
+                            QMessageBox::Ok, widgets_.dialog);
     box.exec();
 }
 

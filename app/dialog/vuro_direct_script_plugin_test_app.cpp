@@ -4,6 +4,9 @@
 #include "app/product_info.h"
 #include "platform/termination_signals.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <exception>
 #include <optional>
 
@@ -12,6 +15,20 @@ Cvuro_direct_script_plugin_testApp::Cvuro_direct_script_plugin_testApp(int& argc
     setApplicationName(QStringLiteral("plugdebug"));
     setApplicationVersion(QString::fromLatin1(vuro_plugin::product::version));
     setDesktopFileName(QStringLiteral("plugdebug"));
+    install_japanese_qt_texts(*this);
+}
+
+// Debian's translations of Qt's own texts (qt6-translations-l10n): the rest of the window
+// speaks Japanese whatever the locale, so the context menus and buttons do too. Without
+// the file the texts stay English.
+void install_japanese_qt_texts(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
+    }
 }
 
 int Cvuro_direct_script_plugin_testApp::InitInstance() {

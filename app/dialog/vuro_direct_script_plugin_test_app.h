@@ -11,3 +11,7 @@ public:
     // outside the dialog's own.
     int InitInstance();
 };
+
+// Qt's own texts (context menus, standard buttons) in Japanese, from the system's Qt
+// translations; nothing changes when they are not installed.
+void install_japanese_qt_texts(QCoreApplication& application);

@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/dialog_layout.h"
 #include "app/dialog_template.h"
 
 class QComboBox;
@@ -15,8 +17,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace vuro_plugin {
+class candidate_preview;
 class dialog_view;
 class run_session;
 struct controller_options;
@@ -38,6 +42,13 @@ public:
     vuro_plugin::dialog_base_units base_units() const { return base_units_; }
     // The widget of a control of the template, by its identifier.
     QWidget* control(vuro_plugin::control_id id) const;
+    // The size of the template, the least the window takes.
+    QSize template_size() const;
+    // The notice beside the "表記" box that says a text was cut to fit.
+    QWidget* cut_notice() const;
+
+    // The link to the candidate preview and its window.
+    vuro_plugin::candidate_preview& preview() const { return *preview_; }
 
     // Escape during a run: the run stops, the window stays.
     void stop_run();
@@ -51,6 +62,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void OnRefresh();
@@ -60,6 +72,9 @@ private:
     void create_controls();
     QWidget* create_control(const vuro_plugin::template_control& control, QWidget*& buddy_for);
     void OnInitDialog();
+    void restore_size();
+    void lay_out();
+    void show_cut_notice();
 
     QIcon m_hIcon;
     QPlainTextEdit* m_output = nullptr;
@@ -72,8 +87,19 @@ private:
     QLabel* m_hint = nullptr;
 
     vuro_plugin::dialog_base_units base_units_{};
+    // The controls that follow the window's size, with their place at the template's size.
+    struct growing_control {
+        QWidget* widget;
+        QRect at_minimum;
+        vuro_plugin::control_growth growth;
+    };
+    std::vector<growing_control> growing_;
+    QSize restored_size_;  // the size when last neither maximised nor minimised
+    QLabel* cut_notice_ = nullptr;
+    QTimer* cut_notice_timer_ = nullptr;
     std::unique_ptr<vuro_plugin::dialog_view> view_;
     // Hands a call to this dialog's thread; the only way there from another thread.
     std::function<void(std::function<void()>)> post_;
     std::unique_ptr<vuro_plugin::run_session> session_;
+    vuro_plugin::candidate_preview* preview_ = nullptr;  // a child of the dialog
 };

@@ -8,9 +8,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include "app/dialog_layout.h"
 
 namespace vuro_plugin {
 class run_session;
+class win32_candidate_preview;
 class win32_dialog_view;
 struct controller_options;
 }  // namespace vuro_plugin
@@ -36,6 +40,11 @@ public:
 
     HWND window() const { return m_hWnd; }
     bool run_in_progress() const;
+    // The notice beside the "表記" box that says a text was cut to fit (a tool tip);
+    // null until the first cut.
+    HWND cut_notice() const { return cut_notice_; }
+    // The link to the candidate preview and its window; null before the window is made.
+    vuro_plugin::win32_candidate_preview* preview() const { return preview_.get(); }
 
 private:
     static INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam,
@@ -47,6 +56,13 @@ private:
     void OnRun();
     void OnCancel();
     void OnClose();
+    void OnSize(UINT kind, int width, int height);
+    void OnGetMinMaxInfo(MINMAXINFO* limits) const;
+    void OnDestroy();
+    void prepare_layout();
+    void restore_size();
+    void OnLookupChange();
+    void show_cut_notice();
     void post(std::function<void()> call);
     void run_posted();
 
@@ -58,6 +74,19 @@ private:
     std::unique_ptr<vuro_plugin::controller_options> options_;
     std::unique_ptr<vuro_plugin::win32_dialog_view> view_;
     std::unique_ptr<vuro_plugin::run_session> session_;
+    std::unique_ptr<vuro_plugin::win32_candidate_preview> preview_;
     std::mutex posted_mutex_;
     std::deque<std::function<void()>> posted_;  // calls from the run for this thread
+
+    // The controls that follow the window's size, with their place at the template's size.
+    struct growing_control {
+        HWND window;
+        vuro_plugin::dialog_rect at_minimum;
+        vuro_plugin::control_growth growth;
+    };
+    std::vector<growing_control> growing_;
+    vuro_plugin::window_size minimum_client_{};   // the template's size in pixels
+    SIZE minimum_window_{};                       // the same with the frame; 0 until made
+    vuro_plugin::window_size restored_client_{};  // when last neither maximised nor minimised
+    HWND cut_notice_ = nullptr;
 };

@@ -36,11 +36,50 @@ std::u16string executable_base_name() {
     return name;
 }
 
+// The window whose next message box is to be centred on it, for the hook below.
+thread_local HWND centring_owner = nullptr;
+
+// Places `box` over the middle of `owner`, inside the work area of the owner's monitor.
+void centre_on(HWND box, HWND owner) {
+    RECT outer, inner;
+    ::GetWindowRect(owner, &outer);
+    ::GetWindowRect(box, &inner);
+    const int width = inner.right - inner.left;
+    const int height = inner.bottom - inner.top;
+    int x = (outer.left + outer.right - width) / 2;
+    int y = (outer.top + outer.bottom - height) / 2;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        x = std::clamp<int>(x, work.left, std::max<int>(work.left, work.right - width));
+        y = std::clamp<int>(y, work.top, std::max<int>(work.top, work.bottom - height));
+    }
+    ::SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The system centres a message box on the screen; this one goes over its dialog.
+LRESULT CALLBACK centre_message_box(int code, WPARAM wparam, LPARAM lparam) {
+    const auto window = reinterpret_cast<HWND>(wparam);
+    if (code == HCBT_ACTIVATE && centring_owner != nullptr &&
+        ::GetWindow(window, GW_OWNER) == centring_owner) {
+        centre_on(window, centring_owner);
+        centring_owner = nullptr;
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 }  // namespace
 
 void show_message_box(HWND owner, const std::u16string& text) {
     const std::u16string caption = executable_base_name();
+    centring_owner = owner;
+    const HHOOK hook = owner == nullptr ? nullptr
+                                        : ::SetWindowsHookExW(WH_CBT, centre_message_box, nullptr,
+                                                              ::GetCurrentThreadId());
     ::MessageBoxW(owner, wide(text), wide(caption), MB_OK | MB_ICONEXCLAMATION);
+    if (hook != nullptr) ::UnhookWindowsHookEx(hook);
+    centring_owner = nullptr;
 }
 
 run_request win32_dialog_view::request() const {

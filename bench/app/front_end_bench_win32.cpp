@@ -6,6 +6,9 @@
 // (2) the dialog's message loop while a run waits for the interpreter (the stand-in
 //     ruby.exe sleeping) against the same loop with nothing running: the longest pause
 //     between two timer ticks.
+// (3) opening the candidate preview on a run of 100 candidates with comments, and the
+//     open window following two more runs: the longest pause between two timer ticks,
+//     against that of the idle loop.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -21,8 +24,11 @@
 
 #include "app/box_text.h"
 #include "app/debugger_controller.h"
+#include "app/dialog_win32/candidate_preview_window.h"
+#include "app/dialog_win32/resource.h"
 #include "app/dialog_win32/vuro_direct_script_plugin_test_dlg.h"
 #include "app/dialog_win32/win32_dialog_view.h"
+#include "bench/app/candidate_runs.h"
 #include "platform/executable_path.h"
 #include "utility/data_folder.h"
 
@@ -161,9 +167,28 @@ void bench_responsiveness(const fs::path& plugins) {
         idle, ms_since(start) / 1000, running, running / idle);
 }
 
+void bench_preview(const fs::path& plugins) {
+    auto dialog = open_dialog(plugins);
+    win32_candidate_preview& preview = *dialog->preview();
+    const run_result first = run_with_candidates(100, u"A");
+    const run_result second = run_with_candidates(100, u"B");
+    const double idle = longest_pause_ms(std::chrono::milliseconds(1000), [] { return false; });
+    const auto at_once = [](auto action) { return stall_ms(action, [] { return true; }).first; };
+    const double link = at_once([&] { preview.show_run(first); });
+    const double opening = at_once([&] { preview.open(); });
+    if (::SendDlgItemMessageW(preview.window(), IDC_PREVIEW_LIST, LB_GETCOUNT, 0, 0) != 100)
+        fail("preview lost candidates");
+    const double following = at_once([&] { preview.show_run(second); });
+    const double again = at_once([&] { preview.show_run(first); });
+    std::printf(
+        "Preview of 100 candidates   longest pause between 10 ms ticks: idle %5.1f ms   link "
+        "%5.1f ms   opening %5.1f ms   following a run %5.1f ms, %5.1f ms   (worst/idle %.2f)\n",
+        idle, link, opening, following, again, std::max({link, opening, following, again}) / idle);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);  // each result as soon as it is measured
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -179,8 +204,12 @@ int main() {
     fs::remove_all(plugins);
     fs::create_directories(plugins);
     std::ofstream(plugins / "a.rb") << "#\n";
-    bench_large_output(plugins);
-    bench_responsiveness(plugins);
+    // "front_end_bench preview" measures the preview only.
+    if (argc < 2 || std::string(argv[1]) != "preview") {
+        bench_large_output(plugins);
+        bench_responsiveness(plugins);
+    }
+    bench_preview(plugins);
     fs::remove_all(plugins);
     return 0;
 }

@@ -22,6 +22,13 @@ TEST(cli_options, parses_operands_and_options_wherever_they_stand) {
     const auto dashes = parse_command_line({"a.rb", "--", "--list"});
     ASSERT_EQ(dashes.error, "");
     EXPECT_EQ(dashes.options.text, "--list");
+
+    const auto check = parse_command_line({"-j2", "--check", "c.json", "--junit", "r.xml"});
+    ASSERT_EQ(check.error, "");
+    EXPECT_EQ(check.options.check_file.value_or("none"), "c.json");
+    EXPECT_EQ(check.options.junit_file.value_or("none"), "r.xml");
+    EXPECT_EQ(check.options.jobs, 2u);
+    EXPECT_EQ(parse_command_line({"--check", "c.json", "-j", "64"}).options.jobs, 64u);
     EXPECT_FALSE(dashes.options.list);
     EXPECT_EQ(parse_command_line({"a.rb", "-"}).options.text, "-");
 }
@@ -35,6 +42,15 @@ TEST(cli_options, rejects_unusable_command_lines) {
         {"-x", "a.rb", "t"},
         {"a.rb", "t", "--callback"},
         {"--list", "a.rb"},
+        {"--check", "c.json", "a.rb", "t"},
+        {"--check"},
+        {"-j", "2", "a.rb", "t"},
+        {"--junit", "r.xml", "a.rb", "t"},
+        {"--check", "c.json", "-j", "0"},
+        {"--check", "c.json", "-j65"},
+        {"--check", "c.json", "-j", "two"},
+        {"--watch", "--list"},
+        {"--watch", "--check", "c.json"},
     };
     for (const auto& arguments : bad)
         EXPECT_NE(parse_command_line(arguments).error, "") << testing::PrintToString(arguments);

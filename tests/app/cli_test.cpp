@@ -10,6 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
 #include <chrono>
 #include <functional>
 #include <sstream>
@@ -19,6 +22,7 @@
 #include "tests/support/child_probe.h"
 #include "tests/support/environment.h"
 #include "tests/support/scratch.h"
+#include "tests/support/started_program.h"
 
 extern char** environ;
 
@@ -84,6 +88,7 @@ TEST_F(cli_test, every_option_and_exit_code) {
         {{"today.rb", ""}, 2, "", "検索対象となる文字列を設定してから実行してください\n"},
         {{"today.rb", std::string(201, 'a')}, 2, "", "200文字以内"},
         {{"today.rb", "--", "--list"}, 0, "syntax ok", ""},
+        {{"--timings", "today.rb", "きょう"}, 0, "syntax ok", " s, processing "},
         {{"today.rb", "\xff\xfe"}, 0, "syntax ok", ""},
     };
     for (const auto& c : cases) {
@@ -109,20 +114,8 @@ TEST_F(cli_test, missing_product_folder_names_the_folder_to_create) {
 
 namespace {
 
-// Checks `done` until it holds, for up to 30 s.
-bool wait_until(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-std::string file_text(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
+using test_support::file_text;
+using test_support::wait_until;
 
 std::size_t count_of(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -130,55 +123,18 @@ std::size_t count_of(const std::string& text, const std::string& part) {
     return count;
 }
 
-// plugdebug-cli with its standard output and error going where the test says, known by
-// its process id so that the test can signal it and wait for it.
-class started_cli {
+// plugdebug-cli, started as test_support::started_program.
+class started_cli : public test_support::started_program {
 public:
-    // `out` < 0: standard output into `out_file`; else that descriptor.
     started_cli(std::vector<std::string> arguments, const fs::path& out_file,
-                const fs::path& err_file, int out = -1) {
-        arguments.insert(arguments.begin(), PLUGDEBUG_CLI);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (out < 0) {
-            posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        } else {
-            posix_spawn_file_actions_adddup2(&actions, out, 1);
-        }
-        posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~started_cli() {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    started_cli(const started_cli&) = delete;
-    started_cli& operator=(const started_cli&) = delete;
-
-    pid_t pid() const { return pid_; }
-    bool ended() {
-        if (status_ < 0 && pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) != pid_) status_ = -1;
-        return status_ >= 0;
-    }
-    // The exit code once the program ended (waiting up to 30 s); minus the signal's number
-    // for one that a signal ended; not_ended when it did not end.
-    static constexpr int not_ended = -1000;
-    int exit_code() {
-        if (!wait_until([&] { return ended(); })) return not_ended;
-        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -WTERMSIG(status_);
-    }
+                const fs::path& err_file, int out = -1)
+        : started_program(with_program(std::move(arguments)), out_file, err_file, out) {}
 
 private:
-    pid_t pid_ = -1;
-    int status_ = -1;
+    static std::vector<std::string> with_program(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), PLUGDEBUG_CLI);
+        return arguments;
+    }
 };
 
 class cli_stop_test : public cli_test {
@@ -198,6 +154,9 @@ protected:
 // Ctrl+C, a terminal that goes away, a kill, or a plug-in that ends its own host: the
 // interpreter and what it started end with the program, and the bridge file goes.
 TEST_F(cli_stop_test, a_termination_request_during_a_call_ends_the_plug_in_and_its_bridge_file) {
+    const std::string hanging_cases = (scratch_.path() / "hanging.json").string();
+    std::ofstream(hanging_cases) << R"({"plugin": ")" << plugin_
+                                 << R"(", "cases": [{"text": "hang"}, {"text": "hang"}]})";
     const struct {
         const char* name;
         std::vector<std::string> arguments;
@@ -209,6 +168,7 @@ TEST_F(cli_stop_test, a_termination_request_during_a_call_ends_the_plug_in_and_i
         {"SIGHUP during processing", {plugin_, "hang"}, SIGHUP, 129},
         {"the plug-in ends its parent", {plugin_, "hang and end parent"}, 0, 143},
         {"SIGINT during a callback", {"--callback", "hang", plugin_, "x"}, SIGINT, 130},
+        {"SIGINT during --check -j 2", {"--check", hanging_cases, "-j", "2"}, SIGINT, 130},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -311,6 +271,151 @@ TEST_F(cli_stop_test, a_callback_prints_only_its_own_call) {
         EXPECT_EQ(count_of(printed, "callback output"), c.callback) << printed;
         EXPECT_TRUE(holds(noted, c.err_holds)) << noted.substr(0, 2000);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// plugdebug-cli --check: the cases files a plug-in author writes, good and bad.
+class cli_check_test : public cli_test {
+protected:
+    // The plug-ins' preference folders the runs made: later tests expect an empty data folder.
+    void TearDown() override { fs::remove_all(data_home_ / "Halvane" / "Vuro" / "VURODIRECT"); }
+    std::string cases_file(const std::string& name, const std::string& json) {
+        const fs::path path = scratch_.path() / name;
+        std::ofstream(path, std::ios::binary) << json;
+        return path.string();
+    }
+    static std::string last_line(const std::string& text) {
+        const std::size_t end = text.size() - (text.empty() || text.back() != '\n' ? 0 : 1);
+        const std::size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+        return text.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
+    }
+    // The front end's test plug-in: "two" gives 一 and 二, "proxy" writes "0|0" on
+    // standard error, any other text one candidate of itself.
+    const std::string plugin_ = std::string(APP_PLUGINS) + "/front_end.rb";
+    std::string with_cases(const std::string& cases) const {
+        return R"({"plugin": ")" + plugin_ + R"(", "cases": [)" + cases + "]}";
+    }
+    test_support::scratch_folder scratch_;
+};
+
+TEST_F(cli_check_test, each_cases_file_gives_its_lines_and_exit_code) {
+    const struct {
+        const char* name;
+        std::string json;
+        int code;
+        std::string out_holds;  // for 0 and 4, the last line is "N passed, N failed"
+        std::string closing_or_err;
+    } cases[] = {
+        {"all pass", with_cases(R"({"text": "two", "titles": ["一", "二"], "count": 2},
+                       {"text": "x", "contains": ["x"]}, {"text": "proxy", "stderr": "0|0"},
+                       {"text": "zero", "count": 0})"),
+         0, "ok 1 two\nok 2 x\nok 3 proxy\nok 4 zero\n", "4 passed, 0 failed"},
+        {"titles in another order", with_cases(R"({"text": "two", "titles": ["二", "一"]})"), 4,
+         R"(FAIL 1 two: titles ["二","一"] expected, got ["一","二"])", "0 passed, 1 failed"},
+        {"a title missing",
+         with_cases(R"({"text": "two", "contains": ["一", "三"]}, {"text": "x"})"), 4,
+         R"(FAIL 1 two: titles ["三"] missing from ["一","二"])", "1 passed, 1 failed"},
+        {"count", with_cases(R"({"text": "zero", "count": 1})"), 4,
+         "FAIL 1 zero: 1 candidates expected, got 0 (", "0 passed, 1 failed"},
+        {"standard error", with_cases(R"({"text": "two", "stderr": "oops\r\n"})"), 4,
+         R"(FAIL 1 two: standard error "oops\r\n" expected, got "")", "0 passed, 1 failed"},
+        {"standard error, CR LF read as LF",
+         with_cases(R"({"text": "lines", "stderr": "a\nb\r\n"})"), 0, "ok 1 lines\n",
+         "1 passed, 0 failed"},
+        {"malformed JSON",
+         "{\n  \"plugin\": \"a.rb\",\n  \"cases\": [\n    {\"text\": \"x\",}\n  ]\n}", 2, "",
+         "line 4, column 18: syntax error"},
+        {"unknown key", with_cases(R"({"text": "x", "cuont": 1})"), 2, "", "unknown key \"cuont\""},
+        {"wrong type", "{\"plugin\": \"a.rb\",\n \"cases\": [{\"text\": \"x\", \"count\": \"1\"}]}",
+         2, "", "line 2, column 35: \"count\" must be a whole number"},
+        {"no text", with_cases(R"({"count": 1})"), 2, "", "case 1 has no \"text\""},
+        {"missing plug-in", R"({"plugin": "no-such.rb", "cases": [{"text": "x"}]})", 2, "",
+         "no such plug-in file: no-such.rb"},
+        {"no language", R"({"plugin": "notes.txt", "cases": [{"text": "x"}]})", 1, "",
+         "no language accepted notes.txt"},
+    };
+    std::ofstream(scratch_.path() / "notes.txt") << "not a script\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const cli_run result = run_cli({"--check", cases_file("cases.json", c.json)});
+        EXPECT_EQ(result.code, c.code) << result.out << result.err;
+        EXPECT_TRUE(holds(result.out, c.out_holds)) << result.out;
+        if (c.code == 0 || c.code == 4)
+            EXPECT_EQ(last_line(result.out), c.closing_or_err) << result.out;
+        else
+            EXPECT_TRUE(holds(result.err, c.closing_or_err)) << result.err;
+    }
+}
+
+TEST_F(cli_check_test, two_at_a_time_print_what_one_at_a_time_prints) {
+    std::string cases;
+    for (int i = 0; i < 12; ++i)
+        cases += std::string(i == 0 ? "" : ",") + R"({"text": "t)" + std::to_string(i) +
+                 R"(", "titles": [")" + (i % 3 == 0 ? "other" : "t" + std::to_string(i)) + "\"]}";
+    const std::string file = cases_file("cases.json", with_cases(cases));
+    const cli_run one = run_cli({"--check", file});
+    const cli_run two = run_cli({"--check", file, "-j", "2"});
+    EXPECT_EQ(one.code, 4);
+    EXPECT_EQ(two.code, 4);
+    EXPECT_EQ(last_line(one.out), "8 passed, 4 failed");
+    EXPECT_EQ(two.out, one.out);
+    for (const auto& entry : fs::directory_iterator(data_home_ / "Halvane" / "Vuro" / "VURODIRECT"))
+        EXPECT_TRUE(entry.is_directory()) << "a bridge file was left: " << entry.path();
+}
+
+TEST_F(cli_check_test, the_junit_report_holds_one_testcase_per_case_and_the_failures) {
+    const std::string report = (scratch_.path() / "report.xml").string();
+    const cli_run result =
+        run_cli({"--check", cases_file("cases.json", with_cases(R"({"text": "two", "count": 2},
+                     {"text": "a<&\"b", "titles": ["x"]})")),
+                 "--junit", report});
+    ASSERT_EQ(result.code, 4) << result.err;
+    const std::string failure = R"(titles ["x"] expected, got ["a<&\"b"])";
+    EXPECT_TRUE(holds(result.out, "FAIL 2 a<&\"b: " + failure + "\n")) << result.out;
+    EXPECT_FALSE(fs::exists(report + ".tmp"));
+
+    xmlDocPtr document = xmlReadFile(report.c_str(), nullptr, XML_PARSE_NONET);
+    ASSERT_NE(document, nullptr) << file_text(report);
+    std::vector<std::pair<std::string, std::string>> testcases;  // name, failure text
+    const xmlNode* suites = xmlDocGetRootElement(document);
+    for (const xmlNode* suite = suites->children; suite; suite = suite->next) {
+        for (const xmlNode* one = suite->children; one; one = one->next) {
+            if (one->type != XML_ELEMENT_NODE) continue;
+            xmlChar* name = xmlGetProp(one, BAD_CAST "name");
+            std::string failed;
+            for (const xmlNode* part = one->children; part; part = part->next) {
+                if (part->type != XML_ELEMENT_NODE) continue;
+                xmlChar* text = xmlNodeGetContent(part);
+                failed = std::string(reinterpret_cast<const char*>(part->name)) + ": " +
+                         reinterpret_cast<const char*>(text);
+                xmlFree(text);
+            }
+            testcases.emplace_back(reinterpret_cast<const char*>(name), failed);
+            xmlFree(name);
+        }
+    }
+    xmlFreeDoc(document);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"1 two", ""}, {"2 a<&\"b", "failure: " + failure}};
+    EXPECT_EQ(testcases, expected);
+}
+
+// The sample plug-ins' own cases, as their authors would run them in CI.
+TEST_F(cli_check_test, the_samples_pass_their_cases) {
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(SAMPLES_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < 11 || name.substr(name.size() - 11) != ".cases.json") continue;
+        SCOPED_TRACE(name);
+        ++files;
+        const cli_run result = run_cli({"--check", entry.path().string(), "-j", "2"});
+        EXPECT_EQ(result.code, 0) << result.out << result.err;
+        EXPECT_TRUE(holds(last_line(result.out), " passed, 0 failed")) << result.out;
+    }
+    EXPECT_EQ(files, 3u);
 }
 
 }  // namespace

@@ -484,11 +484,15 @@ protected:
     void start_failing_run() {
         session.controller().show_plugins({{u"/unused/", u"a.rb"}});
         view.events.clear();
-        ASSERT_TRUE(session.start({u"x", 5}, [this] { finished = true; }));
+        ASSERT_TRUE(session.start({u"x", 5}, [this](const run_result& result) {
+            finished = true;
+            outcome = result.result;
+        }));
     }
     call_queue window;
     run_session session{view, u"/unused/", {}, window.post()};
     bool finished = false;
+    run_result::outcome outcome = run_result::outcome::not_started;
 };
 
 TEST_F(run_session_test,
@@ -503,6 +507,7 @@ TEST_F(run_session_test,
     while (session.running()) ASSERT_TRUE(window.make_next());
     EXPECT_EQ(calls_after_the_message, 0u);
     EXPECT_TRUE(finished);
+    EXPECT_EQ(outcome, run_result::outcome::failed);  // what the run came to reaches the window
     const std::string message = "message " + utility::utf16_to_utf8(texts::unexpected_error);
     const events expected =
         run_start + events{"title fixed", message, "refresh on", "run on", "progress 0"};

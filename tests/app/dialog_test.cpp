@@ -2,20 +2,28 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
@@ -27,7 +35,11 @@
 
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
+#include "app/dialog/candidate_preview_window.h"
+#include "app/dialog/vuro_direct_script_plugin_test_app.h"
 #include "app/dialog/vuro_direct_script_plugin_test_dlg.h"
+#include "platform/font_for_language_posix.h"
+#include "platform/registry_store.h"
 #include "tests/support/child_probe.h"
 #include "tests/support/environment.h"
 #include "tests/support/scratch.h"
@@ -59,12 +71,14 @@ public:
     struct seen {
         QString caption, text;
         QMessageBox::StandardButtons buttons;
+        QPoint centre;
     };
     message_boxes() {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
-            seen_.push_back({box->windowTitle(), box->text(), box->standardButtons()});
+            seen_.push_back({box->windowTitle(), box->text(), box->standardButtons(),
+                             box->frameGeometry().center()});
             box->button(QMessageBox::Ok)->click();
         });
         timer_.start(10);
@@ -80,10 +94,14 @@ class dialog_test : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { application(); }
     void SetUp() override {
+        fs::remove(hive());  // no size remembered by an earlier test
         fs::create_directories(plugins());
         fs::create_directories(data_home() / "Halvane" / "Vuro");
     }
     fs::path plugins() const { return folder_.path() / "plugin"; }
+    static fs::path hive() {
+        return platform::registry_hive_file(platform::registry_root::current_user);
+    }
     static fs::path data_home() { return test_support::scratch_home() / ".local" / "share"; }
     static fs::path data_folder() { return data_home() / "Halvane" / "Vuro" / "VURODIRECT"; }
     void add_plugin(const std::string& name, const std::string& text) const {
@@ -340,6 +358,231 @@ TEST_F(dialog_test, large_output_reaches_its_box_whole_and_in_order) {
         EXPECT_EQ(document.findBlockByNumber(line).text(),
                   QString::number(line).rightJustified(99, '0'));
     EXPECT_EQ(document.findBlockByNumber(lines).text(), "");
+}
+
+// The geometry rule itself is tested in dialog_layout_test.cpp; here, that the window
+// follows it.
+TEST_F(dialog_test, resizing_grows_the_output_boxes_only_and_the_template_size_is_the_least) {
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    d->show();
+    EXPECT_TRUE(d->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QLabel* error_label = nullptr;
+    for (QLabel* label : d->findChildren<QLabel*>())
+        if (label->buddy() == d->control(id_standard_error)) error_label = label;
+    ASSERT_NE(error_label, nullptr);
+    std::map<QWidget*, QRect> before;
+    for (QWidget* widget : d->findChildren<QWidget*>()) before[widget] = widget->geometry();
+
+    d->resize(d->template_size() + QSize(100, 61));
+    const auto grew = [&](QWidget* w) { return w->geometry().size() - before[w].size(); };
+    EXPECT_EQ(grew(d->control(id_standard_output)), QSize(100, 30));
+    EXPECT_EQ(grew(d->control(id_standard_error)), QSize(100, 31));
+    EXPECT_EQ(d->control(id_standard_error)->y() - before[d->control(id_standard_error)].y(), 30);
+    EXPECT_EQ(error_label->geometry(), before[error_label].translated(0, 30));
+    for (const control_id id :
+         {id_plugin_list, id_refresh, id_hint, id_lookup_text, id_run, id_progress})
+        EXPECT_EQ(d->control(id)->geometry(), before[d->control(id)]) << id;
+
+    d->resize(100, 50);
+    EXPECT_EQ(d->size(), d->template_size());
+    for (QWidget* widget : d->findChildren<QWidget*>())
+        EXPECT_EQ(widget->geometry(), before[widget]) << widget->metaObject()->className();
+}
+
+TEST_F(dialog_test, size_is_remembered_per_user_but_never_written_into_a_broken_settings_file) {
+    add_plugin("a.rb", "#\n");
+    QSize bigger;
+    {
+        auto d = open();
+        bigger = d->template_size() + QSize(123, 45);
+        d->show();
+        d->resize(bigger);
+        d->reject();
+    }
+    auto again = open();
+    EXPECT_EQ(again->size(), bigger);
+    EXPECT_EQ(again->control(id_standard_output)->width(),
+              horizontal_pixels(200, again->base_units()) + 123);
+    again->show();
+    again->showMaximized();
+    again->reject();
+    again = open();
+    EXPECT_TRUE(again->windowState().testFlag(Qt::WindowMaximized));
+    EXPECT_EQ(again->size(), bigger);  // the size it returns to
+
+    const std::string broken = "not a registry export\n";
+    std::ofstream(hive(), std::ios::trunc) << broken;
+    again = open();
+    EXPECT_EQ(again->size(), again->template_size());
+    again->show();
+    again->resize(bigger + QSize(10, 10));
+    again->reject();
+    std::ifstream kept(hive());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), broken);
+}
+
+TEST_F(dialog_test, output_boxes_select_and_copy_from_the_keyboard) {
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    d->show();
+    auto* box = part<QPlainTextEdit>(*d, id_standard_output);
+    box->setPlainText(QStringLiteral("syntax ok\n<itemlist/>"));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 6; ++i) QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(box->textCursor().selectedText(), "syntax");
+    QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "syntax");
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(box->textCursor().selectedText(), QStringLiteral("syntax ok\u2029<itemlist/>"));
+    EXPECT_EQ(box->toPlainText(), "syntax ok\n<itemlist/>");  // still read-only
+}
+
+// The font, Qt's own texts, where a message box stands and what a paste that does not fit
+// leaves: the parts of the window the toolkit would otherwise decide.
+TEST_F(dialog_test, speaks_japanese_throughout_and_places_its_notices_by_the_window) {
+    install_japanese_qt_texts(application());
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    if (!QFontDatabase::hasFamily(dialog_font_family)) {
+        EXPECT_EQ(QFontInfo(d->font()).family().toStdString(),
+                  platform::font_family_for_language("ja"));
+    }
+    std::unique_ptr<QMenu> menu(
+        part<QPlainTextEdit>(*d, id_standard_output)->createStandardContextMenu());
+    QStringList actions;
+    for (const QAction* action : menu->actions()) actions << action->text();
+    EXPECT_TRUE(actions.join('|').contains(QStringLiteral("コピー(&C)")))
+        << actions.join('|').toStdString();
+    QMessageBox question(QMessageBox::Question, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(question.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+
+    d->show();
+    d->move(5, 7);
+    message_boxes boxes;
+    click_run(*d);  // nothing to look up: a message
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.all().empty(); }, 30000));
+    const QPoint off = boxes.all()[0].centre - d->frameGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 2) << off.x() << ", " << off.y();
+
+    auto* lookup = part<QLineEdit>(*d, id_lookup_text);
+    lookup->setText(QString(195, QChar(u'a')));
+    lookup->setFocus();
+    lookup->end(false);
+    QApplication::clipboard()->setText(QStringLiteral("bbbb\U00020BB7cc"));
+    QTest::keyClick(lookup, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(lookup->text(), QString(195, QChar(u'a')) + "bbbb");
+    ASSERT_NE(d->cut_notice(), nullptr);
+    EXPECT_TRUE(d->cut_notice()->isVisible());
+    EXPECT_EQ(static_cast<QLabel*>(d->cut_notice())->text(),
+              QString::fromUtf16(texts::lookup_text_cut));
+}
+
+// The candidate preview after a run of the sample whose candidates have comments, and
+// after the next run, which has none.
+TEST_F(dialog_test, preview_lists_every_candidate_renders_a_comment_and_follows_the_next_run) {
+    for (const char* file : {"today.rb", "today.xml"})
+        fs::copy_file(fs::path(SAMPLES_DIR) / file, plugins() / file);
+    auto d = open();
+    d->show();
+    const auto run = [&](const QString& text) {
+        part<QLineEdit>(*d, id_lookup_text)->setText(text);
+        click_run(*d);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !d->run_in_progress(); }, 60000));
+    };
+    candidate_preview& preview = d->preview();
+    EXPECT_FALSE(preview.link()->isVisible());
+    run(QStringLiteral("きょう"));
+    EXPECT_TRUE(preview.link()->isVisible());
+    EXPECT_TRUE(preview.link()->text().contains(QStringLiteral(">候補 5 件（構文チェック ")));
+
+    QTest::keyClick(part<QLineEdit>(*d, id_lookup_text), Qt::Key_P, Qt::ControlModifier);
+    candidate_preview_window* window = preview.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf16(texts::preview_title));
+    // Every title the plug-in printed, in its order.
+    const QString output = part<QPlainTextEdit>(*d, id_standard_output)->toPlainText();
+    QStringList titles;
+    for (const auto& match : QRegularExpression("<title>([^<]*)</title>").globalMatch(output))
+        titles << match.captured(1);
+    ASSERT_EQ(titles.size(), 5);
+    ASSERT_EQ(window->list()->count(), titles.size());
+    for (int i = 0; i < titles.size(); ++i)
+        EXPECT_EQ(window->list()->item(i)->text(),
+                  QStringLiteral("%1. %2　［日付］").arg(i + 1).arg(titles[i]));
+
+    // The comment as rich text: its heading is a heading, its <br /> a line break.
+    window->list()->setCurrentRow(1);
+    const QTextDocument& comment = *window->comment()->document();
+    EXPECT_EQ(comment.begin().blockFormat().headingLevel(), 2);
+    EXPECT_EQ(comment.begin().text(), titles[1]);
+    const QString body = comment.begin().next().text();
+    EXPECT_TRUE(body.startsWith(QStringLiteral("きょうの日付"))) << body.toStdString();
+    EXPECT_TRUE(body.endsWith(QChar(QChar::LineSeparator) + QStringLiteral("形式: 西暦")))
+        << body.toStdString();
+    EXPECT_FALSE(comment.toPlainText().contains('<'));
+    EXPECT_FALSE(window->note()->isVisible());
+    EXPECT_TRUE(window->grab().save(QStringLiteral(PREVIEW_SCREENSHOT_PATH)));
+
+    run(QStringLiteral("abc"));
+    EXPECT_TRUE(preview.link()->text().contains(QStringLiteral(">候補 0 件（")));
+    EXPECT_EQ(window->list()->count(), 0);
+    EXPECT_TRUE(window->note()->isVisible());
+    EXPECT_EQ(window->note()->text(), QString::fromUtf16(texts::no_candidates_in_document));
+
+    // Escape closes it; a closed window stays closed through later runs.
+    QTest::keyClick(window->list(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    run(QStringLiteral("きょう"));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(d->isVisible());
+}
+
+// A comment is the plug-in's: rendering it reads no file and no data address, and one the
+// product's parser refuses is shown as the text it is.
+TEST_F(dialog_test, preview_loads_nothing_a_comment_names_and_shows_a_refused_one_as_text) {
+    const QString red_path = QString::fromStdString((folder_.path() / "red.png").string());
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(red_path));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    const QString html =
+        QStringLiteral(
+            "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>a</p><img src=\"%1\" />"
+            "<img src=\"data:image/png;base64,%2\" /><a href=\"%1\">link</a></body></html>")
+            .arg(QUrl::fromLocalFile(red_path).toString(), QString::fromLatin1(png.toBase64()));
+    const auto red_pixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == QColor(Qt::red);
+        return count;
+    };
+    // A browser left as it comes draws both images: the check below can see them.
+    QTextBrowser plain;
+    plain.resize(300, 200);
+    plain.setHtml(html);
+    plain.show();
+    EXPECT_GT(red_pixels(plain.viewport()->grab().toImage()), 2 * 30 * 30);
+
+    QWidget owner;
+    owner.resize(300, 150);
+    candidate_preview_window window(&owner);
+    std::vector<viewer_candidate> candidates{{u"a", html.toStdU16String(), {}, {}, {}, {}},
+                                             {u"b", u"<p>unclosed", {}, {}, {}, {}}};
+    window.show_content({candidates, {u"1. a", u"2. b"}, {}});
+    window.show();
+    EXPECT_EQ(red_pixels(window.comment()->viewport()->grab().toImage()), 0);
+
+    window.list()->setCurrentRow(1);
+    EXPECT_EQ(window.comment()->toPlainText(), "<p>unclosed");
+    EXPECT_TRUE(window.note()->isVisible());
+    EXPECT_EQ(window.note()->text(), QString::fromUtf16(texts::preview_comment_not_xml));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -13,6 +14,8 @@
 #include "app/debugger_controller.h"
 #include "app/debugger_texts.h"
 #include "app/dialog_template.h"
+#include "app/dialog_win32/candidate_preview_window.h"
+#include "app/dialog_win32/resource.h"
 #include "app/dialog_win32/vuro_direct_script_plugin_test_dlg.h"
 #include "app/product_info.h"
 #include "platform/executable_path.h"
@@ -26,6 +29,11 @@
 inline bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != 0; }
 inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
     return out << r.left << "," << r.top << "-" << r.right << "," << r.bottom;
+}
+
+inline bool operator==(const SIZE& a, const SIZE& b) { return a.cx == b.cx && a.cy == b.cy; }
+inline std::ostream& operator<<(std::ostream& out, const SIZE& s) {
+    return out << s.cx << "x" << s.cy;
 }
 
 namespace {
@@ -82,6 +90,7 @@ protected:
         ::InitCommonControlsEx(&controls);
     }
     void SetUp() override {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\plugdebug");  // no size remembered
         fs::create_directories(plugins());
         const std::u16string product = utility::product_data_folder();
         fs::create_directories(fs::path(std::wstring(product.begin(), product.end())));
@@ -206,7 +215,11 @@ TEST_F(dialog_win32_test, window_and_controls_follow_template_102) {
         EXPECT_EQ(client_rect_of(child), expected);
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
-    EXPECT_EQ(child, nullptr);
+    // After them only the candidate preview's link, hidden until a run.
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(::GetDlgCtrlID(child), IDC_PREVIEW_LINK);
+    EXPECT_FALSE(::IsWindowVisible(child));
+    EXPECT_EQ(::GetWindow(child, GW_HWNDNEXT), nullptr);
     EXPECT_EQ(window_text(item(*d, id_hint)), wide(texts::folder_hint));
 
     // Tab order: the list first (it has the focus), then the template's order, round.
@@ -277,6 +290,65 @@ TEST_F(dialog_win32_test, run_fills_both_boxes_and_ends_at_100) {
     ::UpdateWindow(d->window());
     EXPECT_TRUE(test_support::save_window_picture(
         d->window(), (program_folder().parent_path() / "dialog-after-run.png").wstring()));
+}
+
+std::wstring list_row(HWND list, int row) {
+    std::wstring text(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, row, 0)), L'\0');
+    ::SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+    return text;
+}
+
+// The stand-in answers with three candidates with comments; the next run follows.
+TEST_F(dialog_win32_test, preview_lists_the_titles_shows_a_comment_as_text_and_follows_runs) {
+    add_plugin("today.rb", "comments\n");
+    auto d = open();
+    const auto run = [&](const wchar_t* text) {
+        ::SetWindowTextW(item(*d, id_lookup_text), text);
+        click(*d, id_run);
+        ASSERT_TRUE(pump_until([&] { return !d->run_in_progress(); }));
+    };
+    run(L"きょう");
+    const HWND link = d->preview()->link();
+    EXPECT_TRUE(::IsWindowVisible(link));
+    // Ctrl+P in the 表記 box opens the window; closed with Escape, the link opens it again.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(item(*d, id_lookup_text), WM_KEYDOWN, 'P', 0);
+    ASSERT_TRUE(pump_until([&] { return d->preview()->window() != nullptr; }, 30s));
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    const HWND window = d->preview()->window();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::PostMessageW(::GetDlgItem(window, IDC_PREVIEW_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(pump_until([&] { return !::IsWindowVisible(window); }, 30s));
+    NMHDR click{link, IDC_PREVIEW_LINK, NM_CLICK};
+    ::SendMessageW(d->window(), WM_NOTIFY, IDC_PREVIEW_LINK, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(d->preview()->window(), window);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(window_text(window), wide(texts::preview_title));
+    const HWND list = ::GetDlgItem(window, IDC_PREVIEW_LIST);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list_row(list, row),
+                  std::to_wstring(row + 1) + L". きょう " + std::to_wstring(row + 1));
+    EXPECT_EQ(window_text(::GetDlgItem(window, IDC_PREVIEW_COMMENT)),
+              L"きょう 1\r\n説明 1\r\n<tag>");
+
+    ::SendMessageW(list, LB_SETCURSEL, 2, 0);
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(window_text(::GetDlgItem(window, IDC_PREVIEW_COMMENT)),
+              L"きょう 3\r\n説明 3\r\n<tag>");
+    ::UpdateWindow(window);
+    EXPECT_TRUE(test_support::save_window_picture(
+        window, (program_folder().parent_path() / "candidate-preview.png").wstring()));
+
+    run(L"あした");
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(list_row(list, 2), L"3. あした 3");
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 2);  // the selected row stays
 }
 
 TEST_F(dialog_win32_test, window_keeps_working_during_a_run_and_closing_it_ends_the_run) {
@@ -475,6 +547,152 @@ TEST_F(dialog_program_test, carries_its_version_block_and_manifest) {
                              "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
                              architecture, "level=\"asInvoker\" uiAccess=\"false\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
+}
+
+SIZE size_of(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+
+RECT window_rect(HWND window) {
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+SIZE client_size(HWND window) {
+    RECT rect;
+    ::GetClientRect(window, &rect);
+    return size_of(rect);
+}
+
+void resize(HWND window, SIZE size) {
+    ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+// The geometry rule itself is tested in dialog_layout_test.cpp; here, that the window
+// follows it.
+TEST_F(dialog_win32_test, resizing_grows_the_output_boxes_only_and_the_template_size_is_the_least) {
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    const HWND window = d->window();
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), WS_THICKFRAME | WS_MAXIMIZEBOX);
+    const SIZE least = size_of(window_rect(window));
+    std::vector<std::pair<HWND, RECT>> before;
+    for (HWND c = ::GetWindow(window, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT))
+        before.emplace_back(c, client_rect_of(c));
+    const HWND output = item(*d, id_standard_output);
+    const HWND error = item(*d, id_standard_error);
+    const HWND error_label = ::GetWindow(error, GW_HWNDPREV);
+    EXPECT_EQ(window_text(error_label), wide(texts::error_label));
+
+    resize(window, {least.cx + 100, least.cy + 61});
+    for (const auto& [control, was] : before) {
+        const RECT now = client_rect_of(control);
+        SCOPED_TRACE(::GetDlgCtrlID(control));
+        if (control == output) {
+            EXPECT_EQ(now, (RECT{was.left, was.top, was.right + 100, was.bottom + 30}));
+        } else if (control == error_label) {
+            EXPECT_EQ(now, (RECT{was.left, was.top + 30, was.right, was.bottom + 30}));
+        } else if (control == error) {
+            EXPECT_EQ(now, (RECT{was.left, was.top + 30, was.right + 100, was.bottom + 61}));
+        } else {
+            EXPECT_EQ(now, was);
+        }
+    }
+
+    resize(window, {100, 50});
+    EXPECT_EQ(size_of(window_rect(window)), least);
+    for (const auto& [control, was] : before) EXPECT_EQ(client_rect_of(control), was);
+}
+
+TEST_F(dialog_win32_test, size_is_remembered_per_user) {
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    const SIZE least = size_of(window_rect(d->window()));
+    resize(d->window(), {least.cx + 123, least.cy + 45});
+    const SIZE bigger = client_size(d->window());
+    d.reset();
+    d = open();
+    EXPECT_EQ(client_size(d->window()), bigger);
+    ::ShowWindow(d->window(), SW_MAXIMIZE);
+    d.reset();
+    d = open();
+    EXPECT_TRUE(::IsZoomed(d->window()));
+    ::ShowWindow(d->window(), SW_RESTORE);
+    EXPECT_EQ(client_size(d->window()), bigger);
+}
+
+// Holds the given keys down as far as this thread's controls can tell.
+void hold_keys(std::initializer_list<int> keys) {
+    BYTE state[256] = {};
+    for (const int key : keys) state[key] = 0x80;
+    ::SetKeyboardState(state);
+}
+
+TEST_F(dialog_win32_test, output_boxes_select_from_the_keyboard) {
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    const HWND box = item(*d, id_standard_output);
+    ::SetWindowTextW(box, L"syntax ok\r\n<itemlist/>");
+    ::SetFocus(box);
+    const auto key = [&](std::initializer_list<int> held, UINT message, WPARAM code) {
+        hold_keys(held);
+        ::SendMessageW(box, message, code, 0);
+        hold_keys({});
+    };
+    const auto selection = [&] {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                       reinterpret_cast<LPARAM>(&end));
+        return std::pair{start, end};
+    };
+    // Shift with the arrows is the edit control's own; Ctrl+A is the dialog's.
+    key({VK_CONTROL}, WM_KEYDOWN, VK_HOME);
+    for (int i = 0; i < 6; ++i) key({VK_SHIFT}, WM_KEYDOWN, VK_RIGHT);
+    EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>{0, 6}));
+    key({VK_CONTROL}, WM_CHAR, 0x01);  // Ctrl+A
+    EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>{0, 22}));
+    EXPECT_EQ(window_text(box), L"syntax ok\r\n<itemlist/>");
+}
+
+void set_clipboard(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(::OpenClipboard(owner));
+    ::EmptyClipboard();
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::copy(text.c_str(), text.c_str() + text.size() + 1,
+              static_cast<wchar_t*>(::GlobalLock(memory)));
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+}
+
+TEST_F(dialog_win32_test, message_boxes_stand_over_the_dialog_and_a_cut_paste_says_so) {
+    add_plugin("a.rb", "#\n");
+    auto d = open();
+    test_support::message_box_answerer answerer;
+    ::SetWindowPos(d->window(), nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    click(*d, id_run);  // nothing to look up: a message
+    ASSERT_TRUE(pump_until([&] { return !answerer.seen().empty(); }, 30s));
+    const RECT box = answerer.seen()[0].where, dialog = window_rect(d->window());
+    EXPECT_LE(std::abs((box.left + box.right) - (dialog.left + dialog.right)), 2) << box;
+    EXPECT_LE(std::abs((box.top + box.bottom) - (dialog.top + dialog.bottom)), 2) << box;
+
+    const HWND lookup = item(*d, id_lookup_text);
+    ::SetWindowTextW(lookup, std::wstring(195, L'a').c_str());
+    ::SendMessageW(lookup, EM_SETSEL, 195, 195);
+    EXPECT_EQ(d->cut_notice(), nullptr);
+    set_clipboard(d->window(), L"bbbb\U00020BB7cc");
+    ::SendMessageW(lookup, WM_PASTE, 0, 0);
+    EXPECT_EQ(window_text(lookup), std::wstring(195, L'a') + L"bbbb");
+    ASSERT_NE(d->cut_notice(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(d->cut_notice()));
+    wchar_t shown[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = d->window();
+    tool.uId = reinterpret_cast<UINT_PTR>(lookup);
+    tool.lpszText = shown;
+    ::SendMessageW(d->cut_notice(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(shown), wide(texts::lookup_text_cut));
 }
 
 }  // namespace

@@ -106,7 +106,10 @@ LRESULT CALLBACK message_box_answerer::hook(int code, WPARAM wparam, LPARAM lpar
         ::GetDlgItem(window, 1002) == nullptr) {
         const child_scan inside = scan(window);
         if (!inside.text.empty()) {
-            current_answerer->seen_.push_back({window_text(window), inside.text, inside.buttons});
+            RECT where{};
+            ::GetWindowRect(window, &where);
+            current_answerer->seen_.push_back(
+                {window_text(window), inside.text, inside.buttons, where});
             ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         }
     }

@@ -21,6 +21,7 @@ std::wstring window_text(HWND window);
 struct seen_message_box {
     std::wstring caption, text;
     int buttons;  // push buttons not hidden
+    RECT where;   // on the screen, once the box is about to show
 };
 
 // While it lives, every message box this thread opens is noted and answered with OK.

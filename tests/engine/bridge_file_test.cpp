@@ -4,6 +4,8 @@
 #include <fstream>
 #include <set>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include "engine/script_file_access.h"
 #include "engine/temporary_file_name.h"
@@ -16,6 +18,7 @@ namespace {
 
 using vuro_plugin::bridge_file_failure;
 using vuro_plugin::create_temporary_file_name;
+using vuro_plugin::release_temporary_file_name;
 using vuro_plugin::script_file_access;
 
 std::u16string widen(const std::string& ascii) {
@@ -42,6 +45,29 @@ TEST(create_temporary_file_name, digest_of_a_numbered_text_plus_extension) {
         drawn.insert(name);
     }
     EXPECT_GT(drawn.size(), 40u) << "names barely vary";
+}
+
+// 2000 draws from 32768 numbers repeat a number dozens of times: a name held by one
+// thread must never reach another until it is let go.
+TEST(create_temporary_file_name, never_gives_out_a_name_another_thread_holds) {
+    const test_support::scratch_folder folder;
+    const std::u16string where = folder.u16() + u"/";
+    std::vector<std::vector<std::u16string>> drawn(4);
+    std::vector<std::thread> threads;
+    for (auto& names : drawn)
+        threads.emplace_back([&names, &where] {
+            for (int i = 0; i < 500; ++i)
+                names.push_back(create_temporary_file_name(where, u".rb"));
+        });
+    for (std::thread& thread : threads) thread.join();
+    std::set<std::u16string> distinct;
+    for (const auto& names : drawn) {
+        for (const std::u16string& name : names) {
+            EXPECT_EQ(name.size(), 43u);
+            EXPECT_TRUE(distinct.insert(name).second) << "given out twice while held";
+        }
+    }
+    for (const std::u16string& name : distinct) release_temporary_file_name(where, name);
 }
 
 TEST(create_temporary_file_name, empty_when_the_drawn_name_exists) {

@@ -25,7 +25,7 @@ MAY_USE = {
 # Headers of an OS or a window system: platform/ only (the Win32 dialog is a Win32 view).
 OS_HEADER = re.compile(r"^(windows|winbase|winuser|commctrl|shlobj|shellapi|objbase|wincrypt|"
                        r"bcrypt|process|io|direct|unistd|fcntl|poll|spawn|pthread|signal|"
-                       r"dlfcn|pwd|sys/.*|xcb/.*|X11/.*|unicode/.*|openssl/.*)\.h$")
+                       r"dlfcn|pwd|sys/.*|xcb/.*|X11/.*|fontconfig/.*|unicode/.*|openssl/.*)\.h$")
 QT_HEADER = re.compile(r"^Q[A-Za-z]*(/|$)|^Qt")
 OS_FOLDERS = ("platform/", "app/dialog_win32/")
 QT_FOLDERS = ("app/dialog/",)

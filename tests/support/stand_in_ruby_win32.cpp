@@ -3,7 +3,9 @@
 // (bridge file, form-encoded plug-in path, method, form-encoded request fields):
 //   syntax_check  writes "syntax ok"
 //   run_process   writes a candidate document with one candidate, the composition
-//                 string, and "run_process <composition>" to standard error; when the
+//                 string (with a line "comments" in the plug-in file: three, "<composition>
+//                 1" to 3, each with a comment as the bridge writes one), and
+//                 "run_process <composition>" to standard error; when the
 //                 plug-in file holds a line "sleep MS", it first writes "before" and
 //                 "error before" (lines of standard output and standard error), starts a
 //                 copy of itself that sleeps MS milliseconds, writes "<own id> <copy's
@@ -82,6 +84,26 @@ void sleep_with_a_copy(DWORD milliseconds) {
     ::Sleep(milliseconds);
 }
 
+std::string item(const std::string& title, const std::string& comment) {
+    std::string text = "\t<item type=\"script_candidate\">\n\t\t<title>" + title + "</title>\n";
+    if (!comment.empty()) text += "\t\t<comment>" + comment + "</comment>\n";
+    return text + "\t</item>\n";
+}
+
+// Each comment an XHTML document, escaped as text of its element.
+std::string commented_items(const std::string& composition) {
+    std::string items;
+    for (const char* number : {"1", "2", "3"}) {
+        const std::string title = composition + " " + number;
+        items += item(title,
+                      "&lt;html xmlns=&quot;http://www.w3.org/1999/xhtml&quot;&gt;&lt;body&gt;"
+                      "&lt;h2&gt;" +
+                          title + "&lt;/h2&gt;\xE8\xAA\xAC\xE6\x98\x8E " + number +
+                          "&lt;br /&gt;&amp;lt;tag&amp;gt;&lt;/body&gt;&lt;/html&gt;");
+    }
+    return items;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -105,9 +127,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::string composition = form_decode(narrow(argv[4]));
     write(STD_OUTPUT_HANDLE,
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n"
-          "\t<item type=\"script_candidate\">\n\t\t<title>" +
-              composition + "</title>\n\t</item>\n</itemlist>\n");
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\n<itemlist>\n" +
+              (plugin.find("comments") != std::string::npos ? commented_items(composition)
+                                                            : item(composition, "")) +
+              "</itemlist>\n");
     write(STD_ERROR_HANDLE, "run_process " + composition + "\n");
     return 0;
 }

@@ -14,6 +14,9 @@ module Vuro_plugin
     when 'zero'
       print "ab\0cd"
       { 'candidate' => [] }
+    when 'lines'
+      STDERR.print "a\r\nb\n"
+      { 'candidate' => [] }
     when 'proxy'
       STDERR.print "#{request['proxy_name'].length}|#{request['proxy_port']}"
       { 'candidate' => [] }
