@@ -3,8 +3,6 @@
 // 101 times (one syntax check, 100 processing calls with the arguments the engine sends)
 // one after the other, and two at a time for the -j 2 comparison. Targets: -j 1 within
 // 1.1 × the sequential baseline; -j 2 close to half of it on two cores.
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,14 +17,13 @@
 #include <vector>
 
 #include "app/request_fill.h"
+#include "bench/app/quiet_run.h"
 #include "engine/bridge_arguments.h"
 #include "engine/command_line.h"
 #include "engine/script_language.h"
 #include "platform/child_process.h"
 #include "utility/text_conversion.h"
 #include "utility/url_encoding.h"
-
-extern char** environ;
 
 namespace {
 
@@ -101,21 +98,11 @@ double direct_ms(const fs::path& plugin, const fs::path& folder, int threads) {
 }
 
 double cli_ms(const std::string& cases_file, int jobs) {
-    std::vector<std::string> arguments{PLUGDEBUG_CLI, "--check", cases_file, "-j",
-                                       std::to_string(jobs)};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     const auto start = clock_type::now();
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const int status =
+        run_quietly({PLUGDEBUG_CLI, "--check", cases_file, "-j", std::to_string(jobs)}, false);
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         fail("plugdebug-cli --check did not pass");
-    posix_spawn_file_actions_destroy(&actions);
     return ms_since(start);
 }
 

@@ -3,8 +3,6 @@
 // wait4 reports it (the larger of the program's own and its reaped interpreter's, so the
 // baseline is mostly the interpreter's). The target: at most twice the captured bytes
 // plus 30 MiB.
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +14,7 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench/app/quiet_run.h"
 
 namespace {
 
@@ -45,22 +43,10 @@ struct measurement {
 
 // Runs the CLI with both its streams into /dev/null and returns its peak resident size.
 measurement run_cli(const std::string& plugin, const std::string& text) {
-    std::vector<std::string> arguments{PLUGDEBUG_CLI, plugin, text};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     measurement result;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        rusage usage{};
-        if (wait4(pid, &result.status, 0, &usage) == pid)
-            result.peak_mib = static_cast<double>(usage.ru_maxrss) * 1024 / mib;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    rusage usage{};
+    result.status = run_quietly({PLUGDEBUG_CLI, plugin, text}, true, &usage);
+    if (result.status != -1) result.peak_mib = static_cast<double>(usage.ru_maxrss) * 1024 / mib;
     return result;
 }
 
