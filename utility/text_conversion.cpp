@@ -14,7 +14,7 @@ auto up_to_first_nul(const String& text) {
     return whole.substr(0, whole.find(typename String::value_type{}));
 }
 
-std::u16string to_utf16(platform::code_page page, const std::string& text) {
+std::u16string to_utf16(platform::code_page page, std::string_view text) {
     std::u16string result;
     if (!platform::bytes_to_utf16(page, up_to_first_nul(text), result))
         throw std::runtime_error("::MultiByteToWideChar() : failed");
@@ -44,10 +44,7 @@ std::size_t utf8_sequence_length(std::string_view bytes, std::size_t at) {
 }
 
 void append(std::u16string& text, platform::code_page page, std::string_view bytes) {
-    std::u16string piece;
-    if (!platform::bytes_to_utf16(page, bytes, piece))
-        throw std::runtime_error("::MultiByteToWideChar() : failed");
-    text += piece;
+    text += to_utf16(page, bytes);
 }
 
 }  // namespace
